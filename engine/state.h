@@ -1,0 +1,74 @@
+// engine/state.h - the calculation state every subsystem shares: the view, the geometry
+// derived from it, the picture buffers and the clocks. All of it is process-global and
+// statically sized for the largest picture; it is written only by the main thread, and
+// only while no worker computes.
+#pragma once
+#include <cstdint>
+#include "engine/fixed.h"
+
+constexpr int MaxWidth     = 1920;
+constexpr int MaxHeight    = 1200;
+constexpr int MaxPixels    = MaxWidth * MaxHeight;          // 2304000
+constexpr int CountStride  = 2048;                          // row stride of the count arrays
+constexpr int CountMargin  = 64;                            // zero rows/columns round the picture
+constexpr int CountRows    = MaxHeight + 2 * CountMargin;   // 1328
+constexpr int NArrayCount  = CountRows * CountStride;       // 2719744
+constexpr int WorkMaskCount = MaxHeight * CountStride;      // 2457600
+
+// The eleven values that define a view, in parameter-file order.
+struct ViewParams {
+    long128  Center_zX;       // picture centre along the horizontal screen axis
+    long128  Center_zY;       // along the vertical axis (the real part of the iteration)
+    int32_t  ld_Zoom;         // pixel step 2^-(8 + ld_Zoom), -4 .. 112
+    int32_t  Iteration;       // iteration limit, 2 .. 9999999
+    double   Color;           // palette steps per iteration step
+    uint32_t Offset;          // palette rotation, used modulo 256
+    int32_t  Alt_Iteration;   // equal to Iteration while the automatic limit is on
+    double   Alt_Color;       // equal to Color while the automatic scale is on
+    uint8_t  Automatic;       // automatic mode: auto colour, auto limit, interior shortcut
+    uint8_t  FPU_Mode;        // the double format may be used at low zoom
+    int32_t  CPU_Prev;        // 0 .. 8, lowers the zooms at which the format changes
+};
+extern ViewParams View;       // the live view
+
+// Geometry derived from the view by SetupCalculation, in all three number formats.
+struct CalcState {
+    int32_t WindowWidth;      // picture size, fixed at start-up; always even but for a
+    int32_t WindowHeight;     // height kept clear of the taskbar
+    double  PixelStep;        // 2^-(8 + ld_Zoom)
+    long128 PixelStep128;
+    Fixed60 PixelStep60;      // 0 beyond ld_Zoom 52
+    long128 Origin_zX, Origin_zY;       // coordinates of pixel (0, 0)
+    double  OriginD_zX, OriginD_zY;     // double copies (truncated)
+    Fixed60 Origin60_zX, Origin60_zY;   // Fixed60 copies (floored)
+    bool    WideRange;        // the view reaches outside (-3.9, 3.9) or ld_Zoom < 0
+    uint8_t NumberMode;       // 0 = Fixed60, 1 = double, 3 = long128
+    int64_t QpcFrequency;     // performance-counter ticks per second
+    int64_t CalcStartMs;      // ClockMs at the last SetupCalculation
+    int64_t ProgressShowTime; // counter value one second after the last SetupCalculation
+};
+extern CalcState Calc;
+
+enum : uint8_t { ModeFixed60 = 0, ModeDouble = 1, ModeLong128 = 3 };
+
+// N_array and WorkMask in one block, so WorkMask lies right behind N_array.
+struct CountArrays {
+    int32_t N_array[NArrayCount];     // 0 = stayed bounded, else Iteration - k; zero margins
+    int32_t WorkMask[WorkMaskCount];  // -1 = compute in the next pass, else a count to take over
+};
+extern CountArrays Counts;
+
+// Index of picture pixel (col, row) in N_array (margins included) and in WorkMask.
+inline int NIndex(int col, int row) { return (row + CountMargin) * CountStride + col + CountMargin; }
+inline int MaskIndex(int col, int row) { return row * CountStride + col; }
+inline int32_t& NAt(int col, int row) { return Counts.N_array[NIndex(col, row)]; }
+inline int32_t& MaskAt(int col, int row) { return Counts.WorkMask[MaskIndex(col, row)]; }
+
+extern uint32_t ScreenImage[MaxPixels];     // the picture, 0x00RRGGBB, row stride WindowWidth
+extern uint32_t ProgressImage[MaxPixels];   // grey pending, green done, for an unfinished tile
+
+void    CheckBufferLayout();   // fatal "Structure (N_array)" unless WorkMask follows N_array
+void    InitEngineState();     // frequency, zeroed counts, start values of the flags, TilePos -1
+void    SetupCalculation();    // geometry, colour scale, number format, pass bookkeeping
+uint8_t ChooseNumberMode();
+int64_t ClockMs();

@@ -1,0 +1,46 @@
+// engine/work.h - tiles, threads and time slices.
+//
+// The picture is a 32 x 32 grid of tiles taken in a spiral from the centre; each tile is
+// cut into ThreadCount vertical strips computed at once, strip 1 on the main thread.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include "engine/fixed.h"
+
+constexpr int TileCount  = 1024;
+constexpr int MaxThreads = 8;
+constexpr int32_t TileIdle = 9999;
+
+struct WorkState {
+    int32_t ThreadCount;      // computing threads including the main thread, 1 .. 8
+    int32_t ThreadsOption;    // forced by the command line, 0 = automatic
+    // Strip t (1 .. 8) of the tile at spiral position p, inclusive edges; row 0 unused.
+    int32_t TileX1[MaxThreads + 1][TileCount];
+    int32_t TileX2[MaxThreads + 1][TileCount];
+    int32_t TileY1[MaxThreads + 1][TileCount];
+    int32_t TileY2[MaxThreads + 1][TileCount];
+    int32_t SpiralPos[32][32];  // [gy][gx] -> spiral position
+    int32_t TilePos;          // 0..1023 next tile, negative = pending command, 9999 idle
+    bool    LivePass;         // each finished tile shown at once, time-sliced
+    int32_t SliceReload;      // SliceCounter after a clock read
+    int64_t SliceDeadline;    // counter value at which the slice ends
+    std::atomic<int32_t> SliceCounter;   // newly computed pixels left before the next clock read
+    std::atomic<bool>    SliceExpired;   // a kernel stopped at the deadline
+};
+extern WorkState Work;
+
+// Where each strip of the current tile starts, prepared by ComputeTile for the kernels.
+struct StripStartState {
+    double  OffY;                       // double: row offset from the origin
+    double  OffX[MaxThreads + 1];       //         column offset of strip t
+    Fixed60 Y60, X60[MaxThreads + 1];   // Fixed60 coordinates
+    long128 Y128, X128[MaxThreads + 1]; // long128 coordinates
+};
+extern StripStartState StripStart;
+
+void StartWorkers();      // ThreadCount, events, worker threads (once)
+void BuildTileTables();   // spiral and strips with their self-tests (fatal on failure)
+void ComputeTile();       // the tile at TilePos on all threads; see PrepareSlice
+// Slice set-up before each ComputeTile; a non-live pass never reads the clock.
+void PrepareSlice();
+int32_t ThreadCountFor(int logicalProcessors, int threadsOption);   // the pure rule

@@ -1,0 +1,114 @@
+// platform/platform.h - everything the core asks of the operating system.
+//
+// The core keeps the meanings of the Windows desktop: exclusive RECT edges, COLORREF
+// brush values (0x00BBGGRR), top-down 0x00RRGGBB images, virtual-key codes, numbered
+// window timers and the message order input -> paint -> timer. Every backend
+// (headless, sdl, win32) implements every function here; one backend is linked.
+//
+// Drawing calls are valid only while the window procedure handles WM_PAINT.
+#pragma once
+#include <cstdint>
+
+// ---- Messages, as the window procedure sees them -------------------------------------
+enum : uint32_t {
+    WM_CREATE      = 0x0001,
+    WM_DESTROY     = 0x0002,
+    WM_SETFOCUS    = 0x0007,
+    WM_KILLFOCUS   = 0x0008,
+    WM_PAINT       = 0x000F,
+    WM_CLOSE       = 0x0010,
+    WM_QUIT        = 0x0012,
+    WM_KEYDOWN     = 0x0100,
+    WM_KEYUP       = 0x0101,
+    WM_SYSKEYDOWN  = 0x0104,
+    WM_SYSKEYUP    = 0x0105,
+    WM_TIMER       = 0x0113,
+    WM_MOUSEMOVE   = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP   = 0x0202,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP   = 0x0205,
+    WM_MOUSEWHEEL  = 0x020A,
+};
+
+// Virtual-key codes the core uses by name (letters and digits are their ASCII capitals).
+enum : uint32_t {
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+    VK_MENU = 0x12, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
+    VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_DELETE = 0x2E,
+    VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_NUMPAD0 = 0x60, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
+    VK_F1 = 0x70, VK_F4 = 0x73, VK_F12 = 0x7B, VK_OEM_PLUS = 0xBB, VK_OEM_MINUS = 0xBD,
+};
+
+constexpr uint32_t CLR_INVALID = 0xFFFFFFFF;   // a pixel read outside the window
+
+struct PlatMsg {
+    uint32_t  message;
+    uintptr_t wParam;
+    intptr_t  lParam;
+};
+
+// A window procedure, registered with the window class as Win32 does; backends deliver
+// every message of the window through it.
+typedef intptr_t (*PlatWndProc)(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// ---- Clock, processors, fatal box ---------------------------------------------------
+int64_t PlatPerfCounter();          // high-resolution ticks, counted from program start
+int64_t PlatPerfFrequency();        // ticks per second
+int     PlatProcessorCount();       // logical processors
+void    PlatMessageBox(const char* text, const char* caption);   // modal, error icon, topmost
+[[noreturn]] void PlatExitProcess(int code);
+
+struct PlatLocalTime { int Year, Month, Day, Hour, Minute, Second; };
+PlatLocalTime PlatGetLocalTime();
+
+// ---- Display metrics -----------------------------------------------------------------
+struct PlatDisplayMetrics {
+    int32_t ModeWidth, ModeHeight;        // pixels of the current display mode (physical)
+    int32_t ScreenWidth, ScreenHeight;    // the screen as the program sees it (logical)
+    int32_t WorkLeft, WorkTop, WorkRight, WorkBottom;   // work area (screen minus taskbar)
+};
+PlatDisplayMetrics PlatGetDisplayMetrics();
+
+// ---- Window --------------------------------------------------------------------------
+bool PlatRegisterWindowClass(const char* className, PlatWndProc proc);  // icon, arrow cursor
+bool PlatCreateWindow(const char* className, const char* title, int x, int y, int w, int h);
+void PlatDestroyWindow();            // sends WM_DESTROY before it returns
+void PlatPostQuitMessage(int code);
+void PlatMinimiseWindow();           // ShowWindow SW_MINIMIZE
+void PlatRestoreWindow();            // ShowWindow SW_RESTORE
+intptr_t PlatDefWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// ---- Message loop --------------------------------------------------------------------
+bool PlatGetMessage(PlatMsg* msg);   // false on WM_QUIT
+void PlatDispatchMessage(const PlatMsg* msg);
+
+// ---- Paint ---------------------------------------------------------------------------
+void PlatInvalidate();               // the whole client area; queues one WM_PAINT
+bool PlatPaintPending();             // GetQueueStatus(QS_PAINT) != 0
+void PlatBeginPaint();               // validates the window
+void PlatEndPaint();                 // presents what the paint drew
+
+void     PlatFillRect(int left, int top, int right, int bottom, uint32_t colorref);
+void     PlatSetPixel(int x, int y, uint32_t colorref);
+uint32_t PlatGetPixel(int x, int y);            // COLORREF, CLR_INVALID outside the window
+// SetDIBitsToDevice for a top-down 32-bit image of imageW x imageH pixels (0x00RRGGBB):
+// ySrc is measured from the image's bottom edge, as that call does even for top-down rows.
+void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySrc,
+                           const uint32_t* image, int imageW, int imageH);
+
+// ---- Timers (WM_TIMER with wParam = id, only when nothing else is waiting) ---------------
+void PlatSetTimer(int id, int ms);
+void PlatKillTimer(int id);
+
+// ---- Files ---------------------------------------------------------------------------
+bool PlatFullPath(const char* path, char* out, int outSize);   // absolute form of a path
+bool PlatFileExists(const char* path);                         // a regular file
+bool PlatCreateFolder(const char* path);                       // one level; true if it exists
+// Reads at most maxBytes; returns the byte count, or -1 when the file cannot be read.
+int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes);
+// Writes the whole file or nothing: an existing file is replaced only after all bytes reached
+// the disk. Returns false on any failure, leaving no partial file behind.
+bool PlatWriteFile(const char* path, const void* data, int64_t bytes);
+bool PlatRenameFile(const char* from, const char* to);         // replaces an existing target
+bool PlatDeleteFile(const char* path);

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zentrix builds and tests with, when any is missing.
+set -euo pipefail
+need=()
+for p in g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev \
+         libsdl2-dev xvfb xdotool x11-apps imagemagick; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
+fi
