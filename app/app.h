@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include "engine/state.h"
+#include "files/params.h"
 
 struct AppState {
     int8_t  FormatOption;          // -2, -1 or 0: how the default view picks its number format
@@ -11,13 +12,11 @@ struct AppState {
     uint8_t MinimiseWhenIdle;      // minimise when the render cycle next goes idle
 };
 extern AppState App;
-extern ViewParams LoadedParams;    // a parameter file read at start-up
 
 enum : int { FocusTimer = 1, HoldTimer = 2, RedrawRetryTimer = 3, MessageTimer = 4 };
 
 intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
 void ReadCommandLine(int argc, const char* const* argv);
-void LoadParameterFile(const char* name);   // the files subsystem fills LoadedParams
 void StartUp(int argc, const char* const* argv);   // everything before the message loop
 void MessageLoop();
 int  ZentrixMain(int argc, const char* const* argv);
