@@ -16,6 +16,7 @@ extern AppState App;
 enum : int { FocusTimer = 1, HoldTimer = 2, RedrawRetryTimer = 3, MessageTimer = 4 };
 
 intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
+bool ParseInt32(const char* s, int32_t* out);   // decimal or "$" hex, optional minus
 void ReadCommandLine(int argc, const char* const* argv);
 void StartUp(int argc, const char* const* argv);   // everything before the message loop
 void MessageLoop();

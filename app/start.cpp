@@ -1,0 +1,132 @@
+// app/start.cpp - the command line and the start-up sequence.
+#include <cstdio>
+#include <cstring>
+#include "app/app.h"
+#include "app/input.h"
+#include "engine/work.h"
+#include "platform/platform.h"
+#include "render/colour.h"
+#include "render/cycle.h"
+#include "ui/display.h"
+#include "ui/message.h"
+#include "ui/panel.h"
+
+namespace {
+constexpr int TextMax = 255;   // texts are single-byte and at most 255 characters
+
+// Copies at most 255 characters of src; the result is always terminated.
+void CopyText(char (&dst)[256], const char* src) { std::snprintf(dst, sizeof dst, "%s", src); }
+
+bool TryLoad(const char* name) {
+    if (std::strlen(name) > TextMax || !PlatFileExists(name)) return false;
+    LoadParameterFile(name);
+    return true;
+}
+}  // namespace
+
+// Decimal or "$" hexadecimal, with an optional minus sign; the whole text must be the number.
+bool ParseInt32(const char* s, int32_t* out) {
+    bool neg = false;
+    if (*s == '-') { neg = true; s++; }
+    bool hex = false;
+    if (*s == '$') { hex = true; s++; }
+    if (*s == 0) return false;
+    uint64_t v = 0;
+    for (; *s; s++) {
+        int d;
+        char c = *s;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else return false;
+        v = v * (hex ? 16 : 10) + (uint64_t)d;
+        if (v > 0xFFFFFFFFull) return false;
+    }
+    int64_t r;
+    if (hex) r = (int64_t)(int32_t)(uint32_t)v;          // a hex number is a 32-bit pattern
+    else if (v > 0x80000000ull || (!neg && v == 0x80000000ull)) return false;
+    else r = (int64_t)v;
+    if (neg) r = -r;
+    if (r < INT32_MIN || r > INT32_MAX) return false;
+    *out = (int32_t)r;
+    return true;
+}
+
+void ReadCommandLine(int argc, const char* const* argv) {
+    // PicturesFolder: beside the program, named after the last separator of its full path.
+    char path[256] = "";
+    char full[4096] = "";
+    const char* self = argc > 0 && argv[0] ? argv[0] : "";
+    CopyText(path, PlatFullPath(self, full, sizeof full) ? full : self);
+    int len = (int)std::strlen(path), sep = -1;
+    for (int i = len - 2; i >= 0; i--)
+        if (path[i] == '\\' || path[i] == '/') { sep = i; break; }
+    if (sep >= 0) {
+        path[sep + 1] = 0;
+        std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, "%sPictures%c", path, path[sep]);
+    } else {
+        CopyText(App.PicturesFolder, ".\\Pictures\\");
+    }
+
+    Messages.LoadState = 0;
+    App.FormatOption = 0;
+    Work.ThreadsOption = 0;
+    Display.WindowPercent = 100;
+    Display.KeepTaskbar = 0;
+
+    for (int i = 1; i < argc && argv[i] && argv[i][0]; i++) {
+        char s[256], name[600];
+        CopyText(s, argv[i]);
+        if (TryLoad(s)) continue;
+        std::snprintf(name, sizeof name, "%s.zxp", s);
+        if (TryLoad(name)) continue;
+        std::snprintf(name, sizeof name, "%s%s", App.PicturesFolder, s);
+        if (TryLoad(name)) continue;
+        std::snprintf(name, sizeof name, "%s%s.zxp", App.PicturesFolder, s);
+        if (TryLoad(name)) continue;
+        int32_t v;
+        if (!ParseInt32(s, &v)) continue;
+        if (v >= -2 && v <= -1) App.FormatOption = (int8_t)v;
+        else if (v >= 1 && v <= 8) Work.ThreadsOption = v;
+        else if (v >= 33 && v <= 99) Display.WindowPercent = v;
+        else if (v == 100) Display.KeepTaskbar = 1;
+    }
+}
+
+// Start values of the render, input and window flags; the first paint then starts a picture.
+static void InitFlags() {
+    InitCycleState();
+    Input = InputState{};
+    PanelVisible = 1;
+    Messages.MessageTimerRunning = 0;
+    Messages.MessageCode = 0;
+    App.Minimised = 0;
+    App.FocusJustLost = 0;
+    App.MinimiseWhenIdle = 0;
+    Work.TilePos = -1;
+}
+
+void StartUp(int argc, const char* const* argv) {
+    ReadCommandLine(argc, argv);
+    ReadDisplayMetrics();
+    ChooseWindowSize();
+    CreateMainWindow();
+    StartWorkers();
+    BuildTileTables();
+    BuildPalette();
+    ComputeLayout();
+    CheckBufferLayout();
+    InitEngineState();
+    InitFlags();
+}
+
+void MessageLoop() {
+    PlatMsg msg;
+    while (PlatGetMessage(&msg)) PlatDispatchMessage(&msg);
+}
+
+int ZentrixMain(int argc, const char* const* argv) {
+    StartUp(argc, argv);
+    MessageLoop();
+    return 0;   // nothing is saved at exit
+}

@@ -1,0 +1,309 @@
+// render/cycle.cpp - one bounded step per WM_PAINT: the pending command, or the next tile.
+//
+// Commands from the keyboard and mouse only post a code into TilePos; the work happens here,
+// between input messages, so the window stays responsive while a picture grows.
+#include "render/cycle.h"
+#include <algorithm>
+#include "app/app.h"
+#include "app/input.h"
+#include "engine/work.h"
+#include "platform/platform.h"
+#include "render/colour.h"
+#include "render/paint.h"
+#include "render/preview.h"
+#include "render/recolour.h"
+#include "render/shortcut.h"
+#include "ui/display.h"
+#include "ui/message.h"
+#include "ui/panel.h"
+
+void InitCycleState() {
+    Cycle.LastCommand = 0;
+    Cycle.PassState = 0;
+    Cycle.CalcTimeMs = 0;
+    Cycle.RecomputeAll = 0;
+    Cycle.HistoryIndex = 0;
+    Cycle.HistoryEmpty = 1;
+    Cycle.RedrawRetries = -1;
+    Cycle.FirstPaintPending = 1;
+}
+
+void Invalidate() { PlatInvalidate(); }
+
+void PostCommand(int32_t code) {
+    Work.TilePos = code;
+    if (!PlatPaintPending()) Invalidate();   // repeated commands do not flood the queue
+}
+
+void MinimiseWindow() {
+    Input.MouseHeld = 0;
+    Cycle.RedrawRetries = -1;
+    Messages.MessageCode = 0;
+    App.Minimised = 1;
+    PlatMinimiseWindow();
+}
+
+static void FillRect(const Rect& r, uint32_t brush) { PlatFillRect(r.left, r.top, r.right, r.bottom, brush); }
+
+static void DrawWindowFrame() {
+    if (!Display.FramedWindow) return;
+    for (const Rect& r : Display.FrameRects) FillRect(r, Brushes.RedBrush);
+}
+
+static void FillProgressGrey() { std::fill_n(ProgressImage, MaxPixels, 0x808080u); }
+
+// ---- History -------------------------------------------------------------------------
+
+static int32_t* HistoryCountsStart() { return &NAt(0, 0); }
+
+static void StoreSlot() {
+    HistorySlot& slot = History[Cycle.HistoryIndex];
+    std::copy_n(HistoryCountsStart(), WorkMaskCount, slot.Counts);
+    slot.Params = View;
+}
+
+void StoreHistory() {
+    if (Cycle.HistoryEmpty) return;
+    switch (Cycle.LastCommand) {
+    case CmdZoomInAtPoint: case CmdZoomIn: case CmdZoomOut: case CmdNewPicture:
+        Cycle.HistoryIndex = (Cycle.HistoryIndex + 1) % HistorySlots;
+        break;
+    case CmdRecompute: case CmdIterationUp: case CmdPanApply:
+        break;   // the new picture replaces the current slot
+    default:
+        return;
+    }
+    StoreSlot();
+}
+
+void StoreAllHistory() {
+    for (int i = 0; i < HistorySlots; i++) {
+        Cycle.HistoryIndex = i;
+        StoreSlot();
+    }
+    Cycle.HistoryEmpty = 0;
+}
+
+void GoBack() {
+    if (Cycle.HistoryEmpty) {
+        Messages.LoadState = 0;
+        PostCommand(CmdNewPicture);
+        return;
+    }
+    if (Work.TilePos >= TileCount) {
+        const ViewParams& cur = History[Cycle.HistoryIndex].Params;
+        // A lowered limit stores nothing, so Back first undoes it on the same slot.
+        bool undoLowering = cur.Iteration > View.Iteration && cur.ld_Zoom == View.ld_Zoom;
+        if (!undoLowering) Cycle.HistoryIndex = (Cycle.HistoryIndex + HistorySlots - 1) % HistorySlots;
+    }
+    const HistorySlot& slot = History[Cycle.HistoryIndex];
+    std::copy_n(slot.Counts, WorkMaskCount, HistoryCountsStart());
+    View = slot.Params;
+    Cycle.CalcTimeMs = 0;
+    InsideCount = 777;
+    PostCommand(CmdRecolour);
+}
+
+// ---- Idle tail -----------------------------------------------------------------------
+
+static void IdleTail() {
+    if (App.MinimiseWhenIdle) {
+        App.MinimiseWhenIdle = 0;
+        MinimiseWindow();
+        return;
+    }
+    // Another program may have painted over a freshly shown full-screen picture: compare one
+    // pixel near the corner and redraw a few times if it did not reach the screen.
+    bool check = (Cycle.LastCommand == CmdRecolour || Cycle.LastCommand == CmdNewPicture) &&
+                 Display.FullScreen && !Messages.MessageTimerRunning;
+    if (check) {
+        const int32_t w = Calc.WindowWidth, h = Calc.WindowHeight;
+        uint32_t rgb = ScreenImage[(h - 4) * w + (w - 4)];
+        uint32_t expected = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+        uint32_t actual = PlatGetPixel(w - 4, h - 4);
+        if (actual == expected && actual != CLR_INVALID) {
+            Cycle.RedrawRetries = -1;
+        } else if (Cycle.RedrawRetries == -1) {
+            Cycle.RedrawRetries = 5;
+            PlatSetTimer(RedrawRetryTimer, 500);
+        }
+    }
+    DrawWindowFrame();
+}
+
+// ---- Command step --------------------------------------------------------------------
+
+static void UseDefaultView() {
+    View.Center_zX = {0, 0};
+    View.Center_zY = ToLong128(-0.5);
+    View.ld_Zoom = 0;
+    View.Iteration = View.Alt_Iteration = 256;
+    View.Color = View.Alt_Color = 4.0;
+    View.Offset = 0;
+    View.Automatic = 1;
+    View.FPU_Mode = 1;
+    View.CPU_Prev = 0;
+    if (App.FormatOption == -2) {
+        View.FPU_Mode = 0;
+        View.CPU_Prev = 4;
+    } else if (App.FormatOption == 0 && Work.ThreadCount > 4) {
+        View.FPU_Mode = 0;
+    }
+}
+
+static void NewPicture() {
+    if (Cycle.FirstPaintPending) {
+        CreatePaintResources();
+        Cycle.FirstPaintPending = 0;
+    }
+    if (Messages.LoadState == 1) View = LoadedParams;
+    else UseDefaultView();
+    FillRect(Display.WindowRect, Brushes.DarkBrush);
+    FillWorkMask(-1);
+    InsideCount = 777;
+    SetupCalculation();
+    Work.TilePos = 0;
+}
+
+// A command whose guard fails leaves its message code and is dropped.
+static bool Guard(bool ok, uint8_t code) {
+    if (!ok) Messages.MessageCode = code;
+    return ok;
+}
+
+static void CommandStep() {
+    int32_t& pos = Work.TilePos;
+    Cycle.LastCommand = pos;
+    if (Messages.MessageCode >= 128) Messages.MessageCode = 0;
+
+    if (pos == CmdRecompute) {
+        PrepareRecompute();
+        pos = 0;
+    }
+    // A pending message is shown instead; an out-of-range scale is clamped and reported.
+    if (pos == CmdRecolour && Messages.MessageCode == 0 && CheckColorRange()) {
+        ViewParams& p = History[Cycle.HistoryIndex].Params;
+        p.Color = View.Color;
+        p.Offset = View.Offset;
+        p.Alt_Color = View.Alt_Color;
+        p.FPU_Mode = View.FPU_Mode;
+        p.CPU_Prev = View.CPU_Prev;
+        RecolourPicture();
+        pos = TileIdle;
+    }
+    if (pos == CmdZoomInAtPoint && Guard(View.ld_Zoom < 112, 87)) {
+        PrepareZoomIn(16, 4);
+        pos = 0;
+    }
+    if (pos == CmdZoomIn && Guard(View.ld_Zoom < 112, 87)) {
+        PrepareZoomIn(2, 1);
+        pos = 0;
+    }
+    if (pos == CmdZoomOut && Guard(View.ld_Zoom > -4, 6)) {
+        PrepareZoomOut();
+        pos = 0;
+    }
+    if (pos == CmdIterationUp && Guard(View.Iteration < 9999999, 5)) {
+        PrepareIterationUp();
+        pos = 0;
+    }
+    if (pos == CmdIterationDown && Guard(View.Iteration > 2, 4)) {
+        Cycle.CalcTimeMs = 0;
+        InsideCount = 777;
+        LowerIteration();
+        RecolourPicture();
+        pos = TileIdle;
+    }
+    if (pos == CmdPanPreview) {
+        DrawPanPreview();
+        pos = TileIdle;
+    }
+    if (pos == CmdPanApply) {
+        DrawPanPreview();
+        PreparePan();
+        pos = 0;
+    }
+    if (pos == CmdNewPicture) NewPicture();
+
+    if (Messages.MessageCode != 0) {
+        ShowMessage();
+        pos = TileIdle;
+    }
+    if (pos != 0) {
+        pos = TileIdle;
+        IdleTail();
+        return;
+    }
+    FillProgressGrey();
+    Invalidate();
+    DrawWindowFrame();
+}
+
+// ---- Tile step -----------------------------------------------------------------------
+
+// What the end of a pass leads to; each rule sees the result of the ones before it.
+static void EndOfPass() {
+    int32_t& ps = Cycle.PassState;
+    if (ps == 6) ps = 0;
+    if (ps == 5) ps = 1;
+    if (ps == 4) PanTakeOver();
+    if (ps == 3) IterationUpTakeOver();
+    if (ps == 2) ZoomOutTakeOver();
+    if (ps == 1) RefineBoundary();
+}
+
+static void PictureComplete() {
+    Work.TilePos = TileIdle;
+    Cycle.CalcTimeMs = ClockMs() - Calc.CalcStartMs;
+    if (PanelVisible) DrawPanel();
+    if (Cycle.HistoryEmpty) StoreAllHistory();
+    else StoreHistory();
+    if (Messages.LoadState != 0) ShowMessage();
+    IdleTail();
+}
+
+static void TileStep() {
+    const int p = Work.TilePos, t = Work.ThreadCount;
+    const int x1 = Work.TileX1[1][p], y1 = Work.TileY1[1][p];
+    const int w = Work.TileX2[t][p] - x1 + 1, h = Work.TileY2[t][p] - y1 + 1;
+
+    PrepareSlice();
+    ComputeTile();
+    if (Work.SliceExpired.load(std::memory_order_relaxed)) {
+        // Finished pixels show green, pending ones grey; the next paint continues the tile.
+        BlitRect(ProgressImage, x1, y1, w, h);
+        Invalidate();
+        return;
+    }
+    if (Work.LivePass) {
+        BlitRect(ScreenImage, x1, y1, w, h);
+    } else if (PlatPerfCounter() >= Calc.ProgressShowTime) {
+        // A grid pass running longer than a second replaces the stale preview by its progress.
+        FillRect(Display.WindowRect, Brushes.DarkBrush);
+        PlatFillRect(x1, y1, x1 + w, y1 + h, Brushes.GreyBrush);
+    }
+
+    Work.TilePos = p + 1;
+    if (p == TileCount - 1) {
+        EndOfPass();
+        if (Cycle.PassState == 0) {
+            PictureComplete();
+            return;
+        }
+        FillProgressGrey();
+        Work.TilePos = 0;
+    }
+    if (Work.LivePass) {
+        const int n = Work.TilePos;
+        PlatFillRect(Work.TileX1[1][n], Work.TileY1[1][n], Work.TileX2[t][n] + 1, Work.TileY2[t][n] + 1,
+                     Brushes.GreyBrush);
+    }
+    Invalidate();
+    DrawWindowFrame();
+}
+
+void PaintStep() {
+    if (Work.TilePos >= TileCount) return;
+    if (Work.TilePos < 0) CommandStep();
+    else TileStep();
+}

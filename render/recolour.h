@@ -1,0 +1,4 @@
+// render/recolour.h - showing the current counts again under the current colour settings.
+#pragma once
+
+void RecolourPicture();
