@@ -10,3 +10,8 @@ void MarkGrid();
 void SkipInsideBlocks();
 void DecideRecomputeAll();
 void RefineBoundary();           // sets Cycle.PassState to 1 if it queued pixels, else 0
+
+// The decision of DecideRecomputeAll in pure form.
+uint32_t InsidePercent(uint32_t insideCount, uint32_t pixels);   // single precision, nearest
+uint8_t  RecomputeAllFor(uint32_t percent, int32_t iteration, uint8_t numberMode,
+                         uint8_t historyEmpty, uint8_t automatic);
