@@ -1,0 +1,74 @@
+// files/params.cpp - saving the current view and loading a view named on the command line.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+#include "app/app.h"
+#include "files/export.h"
+#include "files/params.h"
+#include "ui/message.h"
+
+ViewParams LoadedParams;
+
+namespace {
+
+// Lines 1 to 12 of a parameter file take well under a kilobyte; this leaves room for
+// generous spacing while a stray huge file cannot exhaust memory.
+constexpr int64_t LoadReadLimit = int64_t(1) << 20;
+
+constexpr int PathCapacity = 512;   // a 255-character name plus an extension, with room to spare
+
+// Names are single-byte texts of at most 255 characters; a longer one is cut.
+void SetMessageFileName(const char* name) {
+    size_t n = strnlen(name, sizeof Messages.MessageFileName - 1);
+    std::memcpy(Messages.MessageFileName, name, n);
+    Messages.MessageFileName[n] = '\0';
+}
+
+// The folder itself, without the separator it is stored with.
+bool EnsurePicturesFolder() {
+    char folder[PathCapacity];
+    std::snprintf(folder, sizeof folder, "%s", App.PicturesFolder);
+    size_t n = std::strlen(folder);
+    while (n > 1 && (folder[n - 1] == '/' || folder[n - 1] == '\\')) folder[--n] = '\0';
+    if (n == 0) return true;   // no folder: the current one
+    return PlatCreateFolder(folder);
+}
+
+}  // namespace
+
+void SaveView() {
+    char base[64];
+    FormatSaveBaseName(PlatGetLocalTime(), base, sizeof base);
+    char stem[PathCapacity];
+    int stemLength = std::snprintf(stem, sizeof stem, "%s%s", App.PicturesFolder, base);
+    SetMessageFileName(stem);
+    bool folderReady = EnsurePicturesFolder();
+    Messages.MessageCode = 2;
+    // A name cut to fit would put the files somewhere the message does not say.
+    if (!folderReady || stemLength >= int(sizeof Messages.MessageFileName)) return;
+
+    char text[ParamFileMaxBytes];
+    int length = FormatParameterFile(View, Messages.MessageFileName, text, sizeof text);
+    char path[PathCapacity];
+    std::snprintf(path, sizeof path, "%s.zxp", Messages.MessageFileName);
+    // The whole file reaches the disk or none of it, so a full disk reports a failed save.
+    if (length < 0 || !PlatWriteFile(path, text, length)) return;
+    Messages.MessageCode = 1;
+
+    std::snprintf(path, sizeof path, "%s.png", Messages.MessageFileName);
+    try {
+        WritePicturePng(path);
+    } catch (...) {
+        Messages.MessageCode = 2;   // the parameter file stays: it is complete on its own
+    }
+}
+
+void LoadParameterFile(const char* name) {
+    if (Messages.LoadState == 1) return;   // the first valid file of the command line wins
+    Messages.LoadState = 2;
+    SetMessageFileName(name);
+    std::vector<char> text(LoadReadLimit);
+    int64_t length = PlatReadFile(name, text.data(), LoadReadLimit);
+    if (length < 0) return;
+    if (ParseParameterFile(text.data(), length, &LoadedParams)) Messages.LoadState = 1;
+}
