@@ -1,9 +1,12 @@
-// platform/headless/system.cpp - clock, processors, local time and the fatal box without a desktop.
+// platform/headless/system.cpp - clock, processors, local time, display metrics and the fatal
+// box without a desktop.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <atomic>
+#include "platform/common/window.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/internal.h"
 
 namespace {
 constexpr int64_t VirtualFrequency = 10000000;   // ticks per second of the virtual clock
@@ -16,6 +19,7 @@ struct SystemState {
     PlatLocalTime LocalTime{2026, 1, 2, 3, 4, 5};
     bool ThrowOnExit = false;
     char LastBox[512] = "";
+    PlatDisplayMetrics Metrics{1920, 1080, 1920, 1080, 0, 0, 1920, 1040};
 };
 SystemState Sys;
 
@@ -34,6 +38,26 @@ int64_t PlatPerfCounter() {
 int64_t PlatPerfFrequency() { return VirtualFrequency; }
 int PlatProcessorCount() { return Sys.Processors; }
 
+// Timers read the clock without the extra ticks of a simulated slow read.
+int64_t BackendNowMs() {
+    const int64_t ticks = Sys.RealClock ? RealTicks() : Sys.Ticks.load(std::memory_order_relaxed);
+    return ticks / (VirtualFrequency / 1000);
+}
+
+bool HeadlessRealClock() { return Sys.RealClock; }
+
+void HeadlessAdvanceClockTo(int64_t ms) {
+    const int64_t target = ms * (VirtualFrequency / 1000);
+    int64_t now = Sys.Ticks.load();
+    while (now < target && !Sys.Ticks.compare_exchange_weak(now, target)) {}
+}
+
+void HeadlessResetSystem() {
+    Sys.Ticks.store(0);
+    Sys.TicksPerRead.store(0);
+    Sys.LastBox[0] = 0;
+}
+
 void HeadlessAdvanceClock(int64_t ms) { Sys.Ticks.fetch_add(ms * (VirtualFrequency / 1000)); }
 void HeadlessAdvanceTicks(int64_t ticks) { Sys.Ticks.fetch_add(ticks); }
 void HeadlessSetTicksPerRead(int64_t ticks) { Sys.TicksPerRead.store(ticks); }
@@ -41,6 +65,12 @@ void HeadlessUseRealClock() { Sys.RealClock = true; }
 void HeadlessSetProcessorCount(int n) { Sys.Processors = n; }
 void HeadlessSetLocalTime(const PlatLocalTime& t) { Sys.LocalTime = t; }
 PlatLocalTime PlatGetLocalTime() { return Sys.LocalTime; }
+
+void HeadlessSetScreen(int screenW, int screenH) {
+    Sys.Metrics = PlatDisplayMetrics{screenW, screenH, screenW, screenH, 0, 0, screenW, screenH - 40};
+}
+void HeadlessSetMetrics(const PlatDisplayMetrics& m) { Sys.Metrics = m; }
+PlatDisplayMetrics PlatGetDisplayMetrics() { return Sys.Metrics; }
 
 void PlatMessageBox(const char* text, const char* caption) {
     std::snprintf(Sys.LastBox, sizeof Sys.LastBox, "%s", text);

@@ -1,0 +1,149 @@
+// platform/common/files.cpp - paths and whole-file reads and writes on a POSIX system.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include "platform/platform.h"
+
+namespace {
+constexpr int PathMax = 4096;
+
+// Appends one component to an absolute path, resolving "." and ".." by name only, as the
+// path need not exist.
+bool AppendComponent(char* out, int& len, const char* comp, int n) {
+    if (n == 0 || (n == 1 && comp[0] == '.')) return true;
+    if (n == 2 && comp[0] == '.' && comp[1] == '.') {
+        while (len > 1 && out[len - 1] != '/') len--;
+        if (len > 1) len--;   // drop the separator too, but never the root
+        out[len] = 0;
+        return true;
+    }
+    if (len + (len > 1) + n >= PathMax) return false;
+    if (len > 1) out[len++] = '/';
+    std::memcpy(out + len, comp, (size_t)n);
+    len += n;
+    out[len] = 0;
+    return true;
+}
+
+bool AppendPath(char* out, int& len, const char* path) {
+    while (*path) {
+        const char* end = std::strchr(path, '/');
+        const int n = end ? (int)(end - path) : (int)std::strlen(path);
+        if (!AppendComponent(out, len, path, n)) return false;
+        path += n;
+        if (*path == '/') path++;
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const char* p, int64_t n) {
+    while (n > 0) {
+        ssize_t w = write(fd, p, (size_t)(n > (1 << 30) ? (1 << 30) : n));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        p += w;
+        n -= w;
+    }
+    return true;
+}
+
+// Makes the rename durable too; a folder that cannot be synced does not fail the write.
+void SyncFolderOf(const char* path) {
+    char folder[PathMax];
+    std::snprintf(folder, sizeof folder, "%s", path);
+    char* slash = std::strrchr(folder, '/');
+    if (slash == folder) slash[1] = 0;
+    else if (slash) *slash = 0;
+    else std::snprintf(folder, sizeof folder, ".");
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+}  // namespace
+
+bool PlatFullPath(const char* path, char* out, int outSize) {
+    if (!path || !*path || !out || outSize <= 0) return false;
+    char full[PathMax] = "/";
+    int len = 1;
+    if (path[0] != '/') {
+        char cwd[PathMax];
+        if (!getcwd(cwd, sizeof cwd) || !AppendPath(full, len, cwd)) return false;
+    }
+    if (!AppendPath(full, len, path)) return false;
+    if (len >= outSize) return false;
+    std::memcpy(out, full, (size_t)len + 1);
+    return true;
+}
+
+bool PlatFileExists(const char* path) {
+    struct stat st;
+    return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PlatCreateFolder(const char* path) {
+    if (!path || !*path) return false;
+    if (mkdir(path, 0777) == 0) return true;
+    struct stat st;
+    return errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes) {
+    if (!path || !buffer || maxBytes < 0) return -1;
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {   // no folders, pipes or devices
+        close(fd);
+        return -1;
+    }
+    int64_t got = 0;
+    while (got < maxBytes) {
+        ssize_t r = read(fd, buffer + got, (size_t)(maxBytes - got > (1 << 30) ? (1 << 30) : maxBytes - got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            close(fd);
+            return -1;
+        }
+        if (r == 0) break;
+        got += r;
+    }
+    close(fd);
+    return got;
+}
+
+bool PlatWriteFile(const char* path, const void* data, int64_t bytes) {
+    if (!path || !*path || bytes < 0 || (!data && bytes > 0)) return false;
+    // The bytes go to a fresh name beside the target and replace it only once they are on
+    // the disk, so a failure at any point leaves the old file as it was and no partial one.
+    static unsigned serial = 0;
+    char temp[PathMax];
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; attempt++) {
+        int n = std::snprintf(temp, sizeof temp, "%s.%ld-%u.tmp", path, (long)getpid(), serial++);
+        if (n < 0 || n >= (int)sizeof temp) return false;
+        fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, (const char*)data, bytes) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temp, path) == 0;
+    if (!ok) {
+        unlink(temp);
+        return false;
+    }
+    SyncFolderOf(path);
+    return true;
+}
+
+bool PlatRenameFile(const char* from, const char* to) {
+    return from && to && rename(from, to) == 0;
+}
+
+bool PlatDeleteFile(const char* path) {
+    return path && unlink(path) == 0;
+}
