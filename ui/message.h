@@ -12,3 +12,13 @@ extern MessageState Messages;
 
 void ShowMessage();               // draws the pending message and starts the removal timer
 void DrawMessageStrip(uint32_t brush, const char* text);
+
+// The text of a message and the colour of its strip, as pure data for the drawing and the
+// tests. Present is false for a code without a text.
+struct MessageLine {
+    bool Present;
+    bool Green;                   // a success; otherwise a failure or a refused command
+    char Text[320];               // markup text; DrawText cuts it to 255 bytes
+};
+MessageLine MessageFor(uint8_t code, const char* fileName);
+MessageLine LoadMessageFor(uint8_t loadState, const char* fileName);

@@ -1,0 +1,132 @@
+// Message texts, the message strip and the removal timer.
+#include <cstring>
+#include <string>
+#include "app/app.h"
+#include "ui/font.h"
+#include "ui/message.h"
+#include "ui_canvas.h"
+
+namespace {
+
+int TimerTicks;
+
+intptr_t CountingProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == WM_TIMER && wParam == uintptr_t(MessageTimer)) TimerTicks++;
+    return PlatDefWindowProc(message, wParam, lParam);
+}
+
+void OpenCountingCanvas() {
+    OpenPaintCanvas(1920, 1200);
+    HeadlessReset();
+    ASSERT_TRUE(PlatRegisterWindowClass("WndClass", CountingProc));
+    ASSERT_TRUE(PlatCreateWindow("WndClass", "Zntx", 0, 0, 1920, 1200));
+    PlatBeginPaint();
+}
+
+}  // namespace
+
+TEST(MessageText, SaveAndLoadQuoteTheFileName) {
+    EXPECT_STREQ(MessageFor(1, "2024-05-17").Text, "#<Sa@[ve @]\"2024-05-17.png\"");
+    EXPECT_TRUE(MessageFor(1, "x").Green);
+    EXPECT_STREQ(MessageFor(2, "2024-05-17").Text, "#<ERROR Sa@[ve @]\"2024-05-17.png\"");
+    EXPECT_FALSE(MessageFor(2, "x").Green);
+    EXPECT_STREQ(LoadMessageFor(1, "C:\\v#1.zxp").Text, "#<Load @]\"C:\\v#1.zxp\"");
+    EXPECT_STREQ(LoadMessageFor(2, "v.zxp").Text, "#<ERROR Load @]\"v.zxp\"");
+    EXPECT_FALSE(LoadMessageFor(0, "v.zxp").Present);
+}
+
+TEST(MessageText, LimitsAndCredit) {
+    EXPECT_STREQ(MessageFor(4, "").Text, "#<LIMI@[T min@[. Iter@[a@[t@[ion");
+    EXPECT_STREQ(MessageFor(5, "").Text, "#<LIMI@[T max@[. Iter@[a@[t@[ion");
+    EXPECT_STREQ(MessageFor(6, "").Text, "#<LIMI@[T min@[. Zoom");
+    EXPECT_STREQ(MessageFor(87, "").Text, "#<LIMI@[T max@[. Zoom");
+    EXPECT_STREQ(MessageFor(91, "").Text, "#<LIMI@[T max@[. Co@[lo@]r");
+    EXPECT_STREQ(MessageFor(92, "").Text, "#<LIMI@[T min@[. Co@[lo@]r");
+    EXPECT_STREQ(MessageFor(93, "").Text, "#<LIMI@[T max@[. @[Thresho@[ld");
+    EXPECT_STREQ(MessageFor(94, "").Text, "#<LIMI@[T min@[. @[Thresho@[ld");
+    for (int code : {4, 5, 6, 87, 91, 92, 93, 94}) EXPECT_FALSE(MessageFor(uint8_t(code), "").Green);
+    const MessageLine credit = MessageFor(3, "");
+    EXPECT_TRUE(credit.Green);
+    EXPECT_EQ(std::strncmp(credit.Text, "#<", 2), 0);
+    EXPECT_NE(std::strstr(credit.Text, "Zentrix"), nullptr);
+    for (int code : {0, 7, 50, 86, 95, 127, 128, 200, 255}) EXPECT_FALSE(MessageFor(uint8_t(code), "").Present) << code;
+}
+
+TEST(MessageText, LongFileNamesAreCutNotOverrun) {
+    const std::string name(255, 'n');
+    const MessageLine m = MessageFor(2, name.c_str());
+    EXPECT_TRUE(m.Present);
+    EXPECT_LT(std::strlen(m.Text), sizeof m.Text);
+    EXPECT_EQ(TextLength(m.Text), MaxTextLength);
+}
+
+TEST(MessageStrip, FrameFillAndTextAt1920x1200) {
+    OpenPaintCanvas(1920, 1200);
+    DrawMessageStrip(0x0000FF, "#<LIMI@[T max@[. Zoom");
+    EXPECT_EQ(HeadlessPixel(131, 590), 0x202020u);
+    EXPECT_EQ(HeadlessPixel(1788, 611), 0x202020u);
+    EXPECT_EQ(HeadlessPixel(132, 591), 0x808080u);
+    EXPECT_EQ(HeadlessPixel(1787, 610), 0x808080u);
+    EXPECT_EQ(HeadlessPixel(133, 592), 0xFF0000u);
+    EXPECT_EQ(HeadlessPixel(1786, 609), 0xFF0000u);
+    EXPECT_EQ(HeadlessPixel(130, 600), 0u);
+    EXPECT_EQ(HeadlessPixel(1789, 600), 0u);
+    EXPECT_EQ(HeadlessPixel(900, 589), 0u);
+    EXPECT_EQ(HeadlessPixel(900, 612), 0u);
+    // The text starts at (138, 595); the indent puts the L three pixels further on.
+    EXPECT_EQ(HeadlessPixel(138 + 3, 595 + 2), 0xFFFFFFu);
+    EXPECT_EQ(HeadlessPixel(138 + 3, 595 + 9), 0xFFFFFFu);
+    EXPECT_EQ(HeadlessPixel(138 + 2, 595 + 2), 0xFF0000u);
+}
+
+TEST(ShowMessage, DrawsThePendingCodeAndStartsTheTimer) {
+    OpenCountingCanvas();
+    Messages = MessageState{};
+    Messages.MessageCode = 87;
+    ShowMessage();
+    EXPECT_EQ(HeadlessPixel(133, 592), 0xFF0000u);
+    EXPECT_EQ(Messages.MessageCode, 255);
+    EXPECT_EQ(Messages.MessageTimerRunning, 1);
+    EXPECT_TRUE(HeadlessTimerSet(MessageTimer));
+}
+
+TEST(ShowMessage, LoadResultThenCodeShareTheStrip) {
+    OpenCountingCanvas();
+    Messages = MessageState{};
+    Messages.LoadState = 2;
+    std::strcpy(Messages.MessageFileName, "view.zxp");
+    Messages.MessageCode = 3;
+    ShowMessage();
+    EXPECT_EQ(HeadlessPixel(133, 592), 0x00A000u);   // the credit's green, drawn last
+    EXPECT_EQ(Messages.LoadState, 0);
+}
+
+TEST(ShowMessage, NothingPendingDrawsNothingButStillArmsTheTimer) {
+    OpenCountingCanvas();
+    for (uint8_t code : {uint8_t(0), uint8_t(255), uint8_t(50)}) {
+        Messages = MessageState{};
+        Messages.MessageCode = code;
+        ShowMessage();
+        EXPECT_EQ(HeadlessPixel(133, 592), 0u) << int(code);
+        EXPECT_EQ(Messages.MessageCode, 255);
+        EXPECT_TRUE(HeadlessTimerSet(MessageTimer));
+    }
+}
+
+TEST(ShowMessage, ASecondMessageRestartsTheThreeSeconds) {
+    OpenCountingCanvas();
+    Messages = MessageState{};
+    Messages.MessageCode = 4;
+    ShowMessage();
+    HeadlessAdvanceClock(2000);
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(TimerTicks, 0);
+    Messages.MessageCode = 5;
+    ShowMessage();
+    HeadlessAdvanceClock(2000);
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(TimerTicks, 0);
+    HeadlessAdvanceClock(1000);
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(TimerTicks, 1);
+}
