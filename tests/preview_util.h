@@ -55,20 +55,17 @@ inline void ComputeFullPicture() {
     RunTiles();
 }
 
-// The passes that follow a preparation, with the end-of-pass rules of the render cycle.
-// Returns the number of passes.
+// The passes that follow a preparation, run by the render cycle's own tile steps until the
+// picture is complete. Returns the number of passes.
 inline int RunPasses() {
-    for (int passes = 1;; passes++) {
-        RunTiles();
-        int32_t& ps = Cycle.PassState;
-        if (ps == 6) ps = 0;
-        if (ps == 5) ps = 1;
-        if (ps == 4) PanTakeOver();
-        if (ps == 3) IterationUpTakeOver();
-        if (ps == 2) ZoomOutTakeOver();
-        if (ps == 1) RefineBoundary();
-        if (ps == 0) return passes;
+    int passes = 1;
+    Work.TilePos = 0;
+    while (Work.TilePos < TileCount) {
+        const bool last = Work.TilePos == TileCount - 1;
+        PaintStep();
+        if (last && Work.TilePos == 0) passes++;
     }
+    return passes;
 }
 
 inline std::vector<int32_t> PictureCounts() {
