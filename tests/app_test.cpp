@@ -1,0 +1,272 @@
+// The whole program on the headless backend: start-up, the first picture, slices, commands,
+// history, focus and the frame.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
+#include "app/input.h"
+#include "engine/kernels.h"
+#include "render/colour.h"
+#include "render/cycle.h"
+#include "render/shortcut.h"
+#include "tests/support.h"
+#include "ui/display.h"
+#include "ui/message.h"
+#include "ui/panel.h"
+
+namespace {
+uint32_t Rgb(uint32_t colorref) {
+    return ((colorref & 0xFF) << 16) | (colorref & 0xFF00) | ((colorref >> 16) & 0xFF);
+}
+
+// A view far outside the set: every pixel escapes within a few steps, whatever the limit.
+ViewParams CheapView(int32_t iteration) {
+    ViewParams v{};
+    v.Center_zX = ToLong128(0.0);
+    v.Center_zY = ToLong128(3.0);
+    v.ld_Zoom = 2;
+    v.Iteration = iteration;
+    v.Alt_Iteration = 0;
+    v.Color = v.Alt_Color = 4.0;
+    v.Automatic = 0;
+    v.FPU_Mode = 1;
+    return v;
+}
+}  // namespace
+
+TEST(StartUp, ArgumentsSetWindowThreadsAndPicturesFolder) {
+    HeadlessSetScreen(1920, 1080);
+    HeadlessSetProcessorCount(16);
+    StartProgram({"/opt/zx/bin/zentrix", "50", "70", "3", "9", "0", "101", "-1"});
+    EXPECT_EQ(Calc.WindowWidth, 1344);     // 70 % wins over 50 %
+    EXPECT_EQ(Calc.WindowHeight, 756);
+    EXPECT_EQ(Work.ThreadCount, 3);
+    EXPECT_EQ(App.FormatOption, -1);
+    EXPECT_STREQ(App.PicturesFolder, "/opt/zx/bin/Pictures/");
+    EXPECT_EQ(Work.TilePos, -1);
+    EXPECT_TRUE(HeadlessWindowExists());
+    EXPECT_EQ(HeadlessWindowX(), 288);
+    EXPECT_EQ(HeadlessWindowY(), 162);
+}
+
+TEST(StartUp, EmptyArgumentEndsTheScanAndNumbersParseStrictly) {
+    HeadlessSetScreen(1920, 1080);
+    StartProgram({"zentrix", "$2", "", "50"});
+    EXPECT_EQ(Work.ThreadsOption, 2);
+    EXPECT_EQ(Display.WindowPercent, 100);
+    int32_t v = 0;
+    EXPECT_TRUE(ParseInt32("-2", &v));
+    EXPECT_EQ(v, -2);
+    EXPECT_TRUE(ParseInt32("$64", &v));
+    EXPECT_EQ(v, 100);
+    EXPECT_TRUE(ParseInt32("$ff", &v));
+    EXPECT_EQ(v, 255);
+    EXPECT_FALSE(ParseInt32("12a", &v));
+    EXPECT_FALSE(ParseInt32("", &v));
+    EXPECT_FALSE(ParseInt32("-", &v));
+    EXPECT_FALSE(ParseInt32("99999999999", &v));
+    EXPECT_FALSE(ParseInt32("2147483648", &v));
+    EXPECT_TRUE(ParseInt32("-2147483648", &v));
+    EXPECT_EQ(v, INT32_MIN);
+}
+
+TEST(StartUp, ProgramPathWithoutSeparatorUsesTheCurrentFolder) {
+    HeadlessSetScreen(1920, 1080);
+    // The full path of a bare name always holds a separator here; the rule for a path
+    // without one is only reachable when the full path cannot be formed.
+    StartProgram({"zentrix"});
+    EXPECT_NE(std::strstr(App.PicturesFolder, "Pictures/"), nullptr);
+}
+
+TEST(FirstPicture, CompletesAfter1024TileStepsWithTheKernelsColours) {
+    HeadlessSetScreen(640, 400);   // the window fills the screen
+    StartProgram({"zentrix", "2"});
+    PanelVisible = 0;
+    ASSERT_TRUE(HeadlessPumpOne());   // the first paint: NewPicture
+    EXPECT_EQ(Work.TilePos, 0);
+    EXPECT_EQ(Cycle.LastCommand, CmdNewPicture);
+    int steps = 0;
+    while (Work.TilePos != TileIdle && HeadlessPumpOne()) steps++;
+    EXPECT_EQ(steps, TileCount);
+    EXPECT_EQ(Work.TilePos, TileIdle);
+    const int w = Calc.WindowWidth, h = Calc.WindowHeight;
+    int mismatches = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            uint32_t c = CountColour(NAt(x, y));
+            if (ScreenImage[y * w + x] != c || HeadlessPixel(x, y) != c) mismatches++;
+        }
+    EXPECT_EQ(mismatches, 0);
+    // The centre of the default view is inside the set (black), the corner escapes at once.
+    EXPECT_EQ(NAt(w / 2, h / 2), 0);
+    EXPECT_EQ(NAt(0, 0), 255);         // the corner leaves the disc after one step
+}
+
+TEST(FirstPicture, SlowTileIsContinuedByTheNextPaintWithProgressShown) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix", "1"});
+    PanelVisible = 0;
+    LoadedParams = CheapView(1000000);   // one clock read every 11 computed pixels
+    Messages.LoadState = 1;
+    ASSERT_TRUE(HeadlessPumpOne());      // NewPicture
+    ASSERT_EQ(Work.TilePos, 0);
+    HeadlessSetTicksPerRead(PlatPerfFrequency() * 2);   // every clock read is past the deadline
+    ASSERT_TRUE(HeadlessPumpOne());
+    EXPECT_EQ(Work.TilePos, 0);          // the tile is unfinished
+    const int x1 = Work.TileX1[1][0], y1 = Work.TileY1[1][0];
+    const int x2 = Work.TileX2[1][0], y2 = Work.TileY2[1][0];
+    int green = 0, grey = 0;
+    for (int y = y1; y <= y2; y++)
+        for (int x = x1; x <= x2; x++) {
+            uint32_t p = HeadlessPixel(x, y);
+            green += p == 0x00FF00;
+            grey += p == 0x808080;
+        }
+    EXPECT_EQ(green, 10);            // the eleventh pixel found the slice over and stays pending
+    EXPECT_EQ(grey, (x2 - x1 + 1) * (y2 - y1 + 1) - 10);
+    EXPECT_TRUE(PlatPaintPending());
+    HeadlessSetTicksPerRead(0);
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(Work.TilePos, TileIdle);
+    // The same counts as an uninterrupted computation of the view.
+    std::vector<int32_t> shown(&NAt(0, 0), &NAt(0, 0) + 200 * CountStride);
+    FillWorkMask(-1);
+    Work.LivePass = false;
+    for (int p = 0; p < TileCount; p++) {
+        Work.TilePos = p;
+        PrepareSlice();
+        ComputeTile();
+    }
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), &NAt(0, 0)));
+}
+
+TEST(RenderCycle, CommandPostedMidPassAbandonsIt) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix", "2"});
+    ASSERT_TRUE(HeadlessPumpOne());
+    for (int i = 0; i < 10; i++) ASSERT_TRUE(HeadlessPumpOne());
+    EXPECT_EQ(Work.TilePos, 10);
+    PostCommand(CmdNewPicture);
+    ASSERT_TRUE(HeadlessPumpOne());
+    EXPECT_EQ(Cycle.LastCommand, CmdNewPicture);
+    EXPECT_EQ(Work.TilePos, 0);
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(Work.TilePos, TileIdle);
+}
+
+TEST(RenderCycle, FirstPictureFillsEveryHistorySlot) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix"});
+    EXPECT_TRUE(Cycle.HistoryEmpty);
+    HeadlessPumpUntilIdle();
+    EXPECT_FALSE(Cycle.HistoryEmpty);
+    EXPECT_EQ(Cycle.HistoryIndex, 3);
+    for (const HistorySlot& s : History) {
+        EXPECT_EQ(s.Params.ld_Zoom, 0);
+        EXPECT_EQ(s.Params.Iteration, View.Iteration);
+        EXPECT_TRUE(std::equal(s.Counts, s.Counts + WorkMaskCount, &NAt(0, 0)));
+    }
+    // Back on a complete picture steps to the previous slot and recolours it.
+    GoBack();
+    EXPECT_EQ(Cycle.HistoryIndex, 2);
+    EXPECT_EQ(Work.TilePos, CmdRecolour);
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(Work.TilePos, TileIdle);
+    EXPECT_EQ(Cycle.CalcTimeMs, 0);
+}
+
+TEST(Focus, LossWhileIdleMinimisesAndLateReturnRestores) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix"});
+    HeadlessPumpUntilIdle();
+    HeadlessFocus(false);
+    HeadlessPumpOne();
+    EXPECT_TRUE(App.Minimised);
+    EXPECT_TRUE(HeadlessMinimised());
+    // Back within 500 ms: minimised again.
+    HeadlessFocus(true);
+    HeadlessPumpOne();
+    EXPECT_TRUE(App.Minimised);
+    HeadlessAdvanceClock(600);
+    HeadlessPumpUntilIdle();             // the focus timer clears FocusJustLost
+    EXPECT_FALSE(App.FocusJustLost);
+    HeadlessFocus(true);
+    HeadlessPumpUntilIdle();
+    EXPECT_FALSE(App.Minimised);
+    EXPECT_FALSE(HeadlessMinimised());
+    EXPECT_EQ(Cycle.LastCommand, CmdRecolour);
+}
+
+TEST(Focus, LossWhileComputingTheFirstPictureStartsDefaultAndMinimisesWhenDone) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix"});
+    for (int i = 0; i < 20; i++) HeadlessPumpOne();
+    ASSERT_GE(Work.TilePos, 0);
+    ASSERT_LT(Work.TilePos, TileCount);
+    HeadlessFocus(false);
+    HeadlessPumpOne();
+    EXPECT_TRUE(App.MinimiseWhenIdle);
+    EXPECT_FALSE(App.Minimised);
+    EXPECT_EQ(Work.TilePos, CmdNewPicture);
+    HeadlessPumpUntilIdle();
+    EXPECT_TRUE(App.Minimised);
+    EXPECT_FALSE(App.MinimiseWhenIdle);
+    EXPECT_FALSE(Cycle.HistoryEmpty);
+}
+
+TEST(Focus, LossWhileComputingLaterPictureGoesBackToTheLastOne) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix"});
+    HeadlessPumpUntilIdle();
+    View.Iteration = 500;
+    PostCommand(CmdNewPicture);          // a new pass over the default view
+    for (int i = 0; i < 5; i++) HeadlessPumpOne();
+    HeadlessFocus(false);
+    HeadlessPumpUntilIdle();
+    EXPECT_TRUE(App.Minimised);
+    EXPECT_EQ(Cycle.LastCommand, CmdRecolour);
+    EXPECT_EQ(View.Iteration, History[Cycle.HistoryIndex].Params.Iteration);
+}
+
+TEST(Exit, EscDuringACalculationEndsTheProgram) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix"});
+    for (int i = 0; i < 5; i++) HeadlessPumpOne();
+    ASSERT_LT(Work.TilePos, TileCount);
+    HeadlessAdvanceClock(300);           // past the lock-out that follows start-up
+    HeadlessKey(VK_ESCAPE);
+    HeadlessPumpUntilIdle();
+    EXPECT_FALSE(HeadlessWindowExists());
+    EXPECT_TRUE(HeadlessQuitPosted());
+    EXPECT_EQ(HeadlessQuitCode(), 0);
+}
+
+TEST(Frame, FramedWindowShowsARedFrameAfterEachTileAndAtTheEnd) {
+    HeadlessSetScreen(1280, 800);
+    StartProgram({"zentrix", "50"});     // 640 x 400, centred: framed
+    ASSERT_TRUE(Display.FramedWindow);
+    PanelVisible = 0;
+    HeadlessPumpOne();
+    HeadlessPumpOne();                   // one tile
+    const uint32_t red = Rgb(0x0000FF);
+    EXPECT_EQ(HeadlessPixel(0, 200), red);
+    EXPECT_EQ(HeadlessPixel(639, 0), red);
+    HeadlessPumpUntilIdle();
+    for (int x = 0; x < 640; x += 37) {
+        EXPECT_EQ(HeadlessPixel(x, 0), red);
+        EXPECT_EQ(HeadlessPixel(x, 399), red);
+    }
+    for (int y = 0; y < 400; y += 23) {
+        EXPECT_EQ(HeadlessPixel(0, y), red);
+        EXPECT_EQ(HeadlessPixel(639, y), red);
+    }
+    EXPECT_NE(HeadlessPixel(1, 1), red);
+}
+
+TEST(ScreenCheck, PictureMissingFromTheScreenIsRedrawnAtMostFiveTimes) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix"});
+    PanelVisible = 0;
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(Cycle.RedrawRetries, -1);  // the picture reached the screen
+    EXPECT_FALSE(HeadlessTimerSet(RedrawRetryTimer));
+}
