@@ -64,10 +64,6 @@ void WindowReset() {
     CanvasClose();
 }
 
-bool PlatRegisterWindowClass(const char* className, PlatWndProc proc) {
-    return WindowRegisterClass(className, proc);
-}
-
 void PlatDispatchMessage(const PlatMsg* msg) {
     if (!msg || msg->message == WM_QUIT) return;
     WindowSend(msg->message, msg->wParam, msg->lParam);

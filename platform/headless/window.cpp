@@ -8,6 +8,10 @@
 #include "platform/headless/headless.h"
 #include "platform/headless/internal.h"
 
+bool PlatRegisterWindowClass(const char* className, PlatWndProc proc) {
+    return WindowRegisterClass(className, proc);
+}
+
 bool PlatCreateWindow(const char* className, const char* title, int x, int y, int w, int h) {
     (void)title;
     return WindowOpen(className, x, y, w, h);

@@ -1,0 +1,77 @@
+// platform/sdl/system.cpp - clock, processors, local time, display metrics and the fatal box
+// on a desktop reached through SDL.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include "platform/common/window.h"
+#include "platform/platform.h"
+#include "platform/sdl/sdl.h"
+
+namespace {
+// Counted from program start, as the program's clock is.
+const Uint64 StartCounter = SDL_GetPerformanceCounter();
+}  // namespace
+
+int64_t PlatPerfCounter() { return (int64_t)(SDL_GetPerformanceCounter() - StartCounter); }
+int64_t PlatPerfFrequency() { return (int64_t)SDL_GetPerformanceFrequency(); }
+
+int64_t BackendNowMs() {
+    return (int64_t)((__int128)PlatPerfCounter() * 1000 / PlatPerfFrequency());
+}
+
+int PlatProcessorCount() { return SDL_GetCPUCount(); }
+
+PlatLocalTime PlatGetLocalTime() {
+    std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&now, &t);
+    return PlatLocalTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+}
+
+bool SdlVideoReady() {
+    static int state = 0;   // 0 not tried, 1 running, -1 failed
+    if (state == 0) {
+        // Mouse messages arrive only while the pointer is over the window, as the program expects.
+        SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+        SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+        state = SDL_Init(SDL_INIT_VIDEO) == 0 ? 1 : -1;
+        if (state == 1) SDL_StopTextInput();   // keys only: no text or input-method events
+    }
+    return state == 1;
+}
+
+PlatDisplayMetrics PlatGetDisplayMetrics() {
+    // Without a display the program still gets a sane size; creating the window then fails.
+    PlatDisplayMetrics m{1920, 1080, 1920, 1080, 0, 0, 1920, 1080};
+    if (!SdlVideoReady()) return m;
+    SDL_Rect bounds{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(0, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
+        m.ScreenWidth = m.ModeWidth = bounds.w;
+        m.ScreenHeight = m.ModeHeight = bounds.h;
+        m.WorkLeft = 0, m.WorkTop = 0, m.WorkRight = bounds.w, m.WorkBottom = bounds.h;
+    }
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+        m.ModeWidth = mode.w;
+        m.ModeHeight = mode.h;
+    }
+    // The work area in the program's screen coordinates, whose origin is the display's corner.
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+        m.WorkLeft = usable.x - bounds.x;
+        m.WorkTop = usable.y - bounds.y;
+        m.WorkRight = m.WorkLeft + usable.w;
+        m.WorkBottom = m.WorkTop + usable.h;
+    }
+    return m;
+}
+
+void PlatMessageBox(const char* text, const char* caption) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) != 0)
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+[[noreturn]] void PlatExitProcess(int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+}

@@ -1,0 +1,105 @@
+// platform/sdl/window.cpp - the borderless window, its paints and its message loop on SDL.
+// Drawing goes to the common canvas; each paint ends by copying what it drew to the window.
+#include <climits>
+#include "platform/common/canvas.h"
+#include "platform/common/window.h"
+#include "platform/sdl/sdl.h"
+
+namespace {
+struct SdlWindowState {
+    SDL_Window*  Native;
+    SDL_Surface* CanvasSurface;   // the canvas pixels as SDL sees them, shared, not copied
+};
+SdlWindowState Sdl;
+}  // namespace
+
+SDL_Window* SdlWindow() { return Sdl.Native; }
+
+bool PlatRegisterWindowClass(const char* className, PlatWndProc proc) {
+    return SdlVideoReady() && WindowRegisterClass(className, proc);
+}
+
+bool PlatCreateWindow(const char* className, const char* title, int x, int y, int w, int h) {
+    if (Sdl.Native || !SdlVideoReady()) return false;
+    // The program places the window on the primary display; its origin need not be the desktop's.
+    SDL_Rect display{0, 0, 0, 0};
+    SDL_GetDisplayBounds(0, &display);
+    Sdl.Native = SDL_CreateWindow(title, display.x + x, display.y + y, w, h,
+                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (!Sdl.Native) return false;
+    SdlSetWindowIcon(Sdl.Native);
+    if (!WindowOpen(className, x, y, w, h)) {
+        SDL_DestroyWindow(Sdl.Native);
+        Sdl.Native = nullptr;
+        return false;
+    }
+    Sdl.CanvasSurface = SDL_CreateRGBSurfaceWithFormatFrom(WindowCanvas.Pixels, w, h, 32, w * 4,
+                                                           SDL_PIXELFORMAT_RGB888);
+    if (!Sdl.CanvasSurface) {
+        PlatDestroyWindow();
+        return false;
+    }
+    SDL_SetSurfaceBlendMode(Sdl.CanvasSurface, SDL_BLENDMODE_NONE);
+    SDL_ShowWindow(Sdl.Native);
+    return true;
+}
+
+void PlatDestroyWindow() {
+    if (!Sdl.Native || Window.Destroying) return;
+    WindowClose();
+    if (Sdl.CanvasSurface) SDL_FreeSurface(Sdl.CanvasSurface);
+    SDL_DestroyWindow(Sdl.Native);
+    Sdl = SdlWindowState{};
+}
+
+void PlatMinimiseWindow() {
+    if (!Sdl.Native) return;
+    Window.Minimised = true;
+    SDL_MinimizeWindow(Sdl.Native);
+}
+
+void PlatRestoreWindow() {
+    if (!Sdl.Native) return;
+    Window.Minimised = false;
+    SDL_RestoreWindow(Sdl.Native);
+    SdlShowCanvasAgain();
+}
+
+void SdlShowCanvasAgain() {
+    CanvasMarkAllDirty();
+    PlatInvalidate();
+}
+
+void PlatEndPaint() {
+    int l, t, r, b;
+    if (!Sdl.Native || !Sdl.CanvasSurface || !CanvasTakeDirty(&l, &t, &r, &b)) return;
+    SDL_Surface* screen = SDL_GetWindowSurface(Sdl.Native);
+    if (!screen) {
+        CanvasMarkDirty(l, t, r, b);   // try again with the next paint
+        return;
+    }
+    SDL_Rect src{l, t, r - l, b - t}, dst = src;
+    SDL_BlitSurface(Sdl.CanvasSurface, &src, screen, &dst);
+    SDL_UpdateWindowSurfaceRects(Sdl.Native, &src, 1);
+}
+
+bool PlatGetMessage(PlatMsg* msg) {
+    for (;;) {
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) SdlTranslateEvent(ev);
+        switch (QueueNext(Window.Queue, BackendNowMs(), msg)) {
+        case QueueResult::Message: return true;
+        case QueueResult::Quit: return false;
+        case QueueResult::Nothing: break;
+        }
+        if (!Window.Exists) return false;   // no window: nothing could ever arrive
+        // Sleep until the desktop has something or the next timer is due.
+        const int64_t due = QueueEarliestDueMs(Window.Queue);
+        int timeout = -1;
+        if (due >= 0) {
+            const int64_t wait = due - BackendNowMs();
+            timeout = wait < 1 ? 1 : wait > INT_MAX ? INT_MAX : (int)wait;
+        }
+        if (SDL_WaitEventTimeout(&ev, timeout)) SdlTranslateEvent(ev);
+    }
+}
