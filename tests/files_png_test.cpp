@@ -1,6 +1,5 @@
 // tests/files_png_test.cpp - the saved picture decodes to exactly the window's pixels.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,58 +9,11 @@
 
 namespace {
 
-struct Decoded {
-    uint32_t Width = 0, Height = 0;
-    int BitDepth = 0, ColorType = 0, Interlace = 0;
-    std::vector<uint32_t> Pixels;   // 0x00RRGGBB
-};
-
-struct MemoryReader {
-    const std::string* Data;
-    size_t At;
-};
-
-void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
-    auto* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (r->At + length > r->Data->size()) png_error(png, "truncated");
-    std::memcpy(out, r->Data->data() + r->At, length);
-    r->At += length;
-}
-
-bool Decode(const std::string& file, Decoded* d) {
-    MemoryReader reader{&file, 0};
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::vector<png_byte> rows;
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    png_set_read_fn(png, &reader, ReadFromMemory);
-    png_read_info(png, info);
-    d->Width = png_get_image_width(png, info);
-    d->Height = png_get_image_height(png, info);
-    d->BitDepth = png_get_bit_depth(png, info);
-    d->ColorType = png_get_color_type(png, info);
-    d->Interlace = png_get_interlace_type(png, info);
-    if (d->BitDepth != 8 || d->ColorType != PNG_COLOR_TYPE_RGB) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return true;   // the caller reports the wrong format
-    }
-    rows.resize(size_t(d->Width) * d->Height * 3);
-    for (uint32_t y = 0; y < d->Height; ++y) png_read_row(png, &rows[size_t(y) * d->Width * 3], nullptr);
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    for (size_t i = 0; i < rows.size(); i += 3) d->Pixels.push_back(rows[i] << 16 | rows[i + 1] << 8 | rows[i + 2]);
-    return true;
-}
-
 // Chunk types in file order.
 std::vector<std::string> ChunkTypes(const std::string& file) {
     std::vector<std::string> types;
     for (size_t at = 8; at + 8 <= file.size();) {
-        uint32_t length = uint32_t(uint8_t(file[at])) << 24 | uint32_t(uint8_t(file[at + 1])) << 16 |
-                          uint32_t(uint8_t(file[at + 2])) << 8 | uint8_t(file[at + 3]);
+        const uint32_t length = BigEndian32(file, at);
         types.push_back(file.substr(at + 4, 4));
         at += 12 + size_t(length);
     }
