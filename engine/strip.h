@@ -1,0 +1,182 @@
+// engine/strip.h - the strip walk the three kernels share, around an arithmetic of their own.
+//
+// A kernel walks its strip of the current tile row by row, left to right. A pixel whose
+// WorkMask entry is -1 is iterated; any other entry is a known count and only copied and
+// recoloured. Two pending pixels are kept in flight at once (two lanes), because one orbit
+// alone is a single chain of dependent operations that leaves the processor mostly idle.
+// A pixel is stored only when its orbit is finished, so when the slice runs out the pixels
+// still in flight simply stay -1 and are picked up again by the next call.
+//
+// The arithmetic A provides:
+//   A::Coord                      a coordinate as the walk steps it
+//   A::Value                      a coordinate as the orbit uses it
+//   A::StartX(t), A::StartY()     the strip's first column and row coordinates
+//   A::Step(coord)                one pixel further
+//   A::PointX(cx), A::PointY(cy)  the orbit values of the walk coordinates
+//   A::Pass(x, y, cx, cy, nx, ny) one pass on z = (x, y): forms z' = (nx, ny) and tells
+//                                 whether z escapes
+//   A::Paired                     whether two lanes pay off (false: one orbit at a time)
+#pragma once
+#include <cstdint>
+#include "engine/state.h"
+#include "engine/work.h"
+#include "platform/platform.h"
+#include "render/colour.h"
+
+constexpr uint32_t ProgressGreen = 0x00FF00;
+
+// The escape rule after one pass on z_k: the down-counter m is the result at an escape,
+// 0 when it runs out; otherwise m counts down, the caller moves on to z_(k+1) and gets -1.
+inline int32_t PassResult(bool escaped, int32_t& m) {
+    if (escaped) return m;
+    if (m == 1) return 0;
+    --m;
+    return -1;
+}
+
+// One orbit in flight: z0 = c, and the down-counter starts at the limit.
+template <class A>
+struct Lane {
+    typename A::Value cx, cy, x, y;
+    int32_t m;
+};
+
+template <class A>
+int32_t RunOne(Lane<A>& l) {
+    typename A::Value x = l.x, y = l.y;
+    const typename A::Value cx = l.cx, cy = l.cy;
+    int32_t m = l.m;
+    for (;;) {
+        typename A::Value nx, ny;
+        int32_t r = PassResult(A::Pass(x, y, cx, cy, nx, ny), m);
+        if (r >= 0) return r;
+        x = nx;
+        y = ny;
+    }
+}
+
+// Both orbits advance in step until at least one finishes; its result is >= 0, the other's
+// -1 with its lane left ready for the next call.
+template <class A>
+void RunPair(Lane<A>& p, Lane<A>& q, int32_t& rp, int32_t& rq) {
+    typename A::Value px = p.x, py = p.y, qx = q.x, qy = q.y;
+    const typename A::Value pcx = p.cx, pcy = p.cy, qcx = q.cx, qcy = q.cy;
+    int32_t pm = p.m, qm = q.m;
+    for (;;) {
+        typename A::Value pnx, pny, qnx, qny;
+        const bool pOut = A::Pass(px, py, pcx, pcy, pnx, pny);
+        const bool qOut = A::Pass(qx, qy, qcx, qcy, qnx, qny);
+        if (pOut | qOut | (pm == 1) | (qm == 1)) {
+            rp = PassResult(pOut, pm);
+            rq = PassResult(qOut, qm);
+            p = {pcx, pcy, pnx, pny, pm};
+            q = {qcx, qcy, qnx, qny, qm};
+            return;
+        }
+        --pm;
+        --qm;
+        px = pnx;
+        py = pny;
+        qx = qnx;
+        qy = qny;
+    }
+}
+
+template <class A>
+class StripWalk {
+public:
+    explicit StripWalk(int t)
+        : x1(Work.TileX1[t][Work.TilePos]), x2(Work.TileX2[t][Work.TilePos]),
+          y2(Work.TileY2[t][Work.TilePos]), row(Work.TileY1[t][Work.TilePos]), col(x1),
+          width(Calc.WindowWidth), iteration(View.Iteration), color(View.Color),
+          offset(View.Offset), startX(A::StartX(t)), cx(startX), cy(A::StartY()) {}
+
+    void Run() {
+        if (row > y2 || x2 < x1) return;
+        Lane<A> a, b;
+        int ac = 0, ar = 0, bc = 0, br = 0;
+        bool haveA = NextPending(a, ac, ar);
+        if constexpr (!A::Paired) {
+            while (haveA) {
+                if (!Finish(ac, ar, RunOne(a))) return;
+                haveA = NextPending(a, ac, ar);
+            }
+            return;
+        }
+        bool haveB = haveA && NextPending(b, bc, br);
+        while (haveA && haveB) {
+            int32_t ra, rb;
+            RunPair(a, b, ra, rb);
+            if (ra >= 0) {
+                if (!Finish(ac, ar, ra)) return;
+                haveA = NextPending(a, ac, ar);
+            }
+            if (rb >= 0) {
+                if (!Finish(bc, br, rb)) return;
+                haveB = NextPending(b, bc, br);
+            }
+        }
+        // The walk is over; at most one orbit is left.
+        if (haveA) Finish(ac, ar, RunOne(a));
+        if (haveB) Finish(bc, br, RunOne(b));
+    }
+
+private:
+    const int x1, x2, y2;
+    int row, col;                       // the walk's cursor: the next pixel to look at
+    const int width;
+    const int32_t iteration;
+    const double color;
+    const uint32_t offset;
+    const typename A::Coord startX;
+    typename A::Coord cx, cy;           // coordinates of the cursor's pixel
+
+    void Store(int c, int r, int32_t n) {
+        NAt(c, r) = n;
+        MaskAt(c, r) = n;
+        const int p = c + width * r;
+        ProgressImage[p] = ProgressGreen;
+        ScreenImage[p] = CountColourWith(n, iteration, color, offset);
+    }
+
+    // Moves the cursor to the next pixel to compute, copying known counts on the way, and
+    // starts the lane on it. False when the strip has no pending pixel left.
+    bool NextPending(Lane<A>& lane, int& laneCol, int& laneRow) {
+        while (row <= y2) {
+            while (col <= x2) {
+                const int32_t n = MaskAt(col, row);
+                const int c = col++;
+                if (n == -1) {
+                    const typename A::Value px = A::PointX(cx), py = A::PointY(cy);
+                    lane = {px, py, px, py, iteration};
+                    A::Step(cx);
+                    laneCol = c;
+                    laneRow = row;
+                    return true;
+                }
+                Store(c, row, n);
+                A::Step(cx);
+            }
+            ++row;
+            col = x1;
+            cx = startX;
+            A::Step(cy);
+        }
+        return false;
+    }
+
+    // Accounts for one newly computed pixel; false (nothing stored) when the slice is over.
+    bool Finish(int c, int r, int32_t n) {
+        if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) < 1) {
+            if (PlatPerfCounter() > Work.SliceDeadline) {
+                // The counter is left negative, so every other strip reads the clock after
+                // its next pixel and stops too.
+                Work.SliceExpired.store(true, std::memory_order_relaxed);
+                return false;
+            }
+            Work.SliceCounter.store(Work.SliceReload, std::memory_order_relaxed);
+        }
+        Store(c, r, n);
+        return true;
+    }
+};

@@ -1,0 +1,121 @@
+// engine/work.cpp - the worker threads, the hand-over of each tile and the time slice.
+#include <cmath>
+#include <new>
+#include <semaphore>
+#include <system_error>
+#include <thread>
+#include "engine/kernels.h"
+#include "engine/state.h"
+#include "engine/work.h"
+#include "platform/platform.h"
+
+WorkState       Work;
+StripStartState StripStart;
+
+namespace {
+typedef std::binary_semaphore Event;   // an auto-reset event: one release wakes one wait
+
+// The events live in storage that is never destroyed: at exit the workers stay blocked on
+// their start events, and tearing one down under them would be undefined.
+alignas(Event) unsigned char StartStorage[MaxThreads + 1][sizeof(Event)];
+alignas(Event) unsigned char DoneStorage[MaxThreads + 1][sizeof(Event)];
+int WorkersStarted = 1;   // threads 2 .. WorkersStarted exist
+
+Event& StartEvent(int t) { return *std::launder(reinterpret_cast<Event*>(StartStorage[t])); }
+Event& DoneEvent(int t) { return *std::launder(reinterpret_cast<Event*>(DoneStorage[t])); }
+
+void ComputeStrip(int t) {
+    switch (Calc.NumberMode) {
+    case ModeFixed60: ComputeStripFixed60(t); break;
+    case ModeDouble: ComputeStripDouble(t); break;
+    case ModeLong128: ComputeStripLong128(t); break;
+    default: break;
+    }
+}
+
+[[noreturn]] void WorkerLoop(int t) {
+    for (;;) {
+        StartEvent(t).acquire();
+        ComputeStrip(t);
+        DoneEvent(t).release();
+    }
+}
+
+void PrepareStripStart(int p) {
+    const int n = Work.ThreadCount;
+    switch (Calc.NumberMode) {
+    case ModeFixed60: {
+        // 64-bit integer arithmetic that wraps like the hardware's.
+        auto at = [](int32_t index, Fixed60 origin) {
+            return static_cast<Fixed60>(uint64_t(int64_t(index)) * uint64_t(Calc.PixelStep60) +
+                                        uint64_t(origin));
+        };
+        StripStart.Y60 = at(Work.TileY1[1][p], Calc.Origin60_zY);
+        for (int t = 1; t <= n; ++t) StripStart.X60[t] = at(Work.TileX1[t][p], Calc.Origin60_zX);
+        break;
+    }
+    case ModeDouble:
+        StripStart.OffY = double(Work.TileY1[1][p]) * Calc.PixelStep;
+        for (int t = 1; t <= n; ++t) StripStart.OffX[t] = double(Work.TileX1[t][p]) * Calc.PixelStep;
+        break;
+    case ModeLong128:
+        StripStart.Y128 = Add128(Calc.Origin_zY, ToLong128(double(Work.TileY1[1][p]) * Calc.PixelStep));
+        for (int t = 1; t <= n; ++t)
+            StripStart.X128[t] = Add128(Calc.Origin_zX, ToLong128(double(Work.TileX1[t][p]) * Calc.PixelStep));
+        break;
+    default: break;
+    }
+}
+}  // namespace
+
+int32_t ThreadCountFor(int logicalProcessors, int threadsOption) {
+    int n = logicalProcessors;
+    if (n < 1) n = 1;
+    if (n > MaxThreads) n = n / 2;   // beyond eight, count cores rather than hardware threads
+    if (n > MaxThreads) n = MaxThreads;
+    if (threadsOption >= 1 && threadsOption <= MaxThreads) n = threadsOption;
+    return n;
+}
+
+void StartWorkers() {
+    Work.ThreadCount = ThreadCountFor(PlatProcessorCount(), Work.ThreadsOption);
+    for (int t = WorkersStarted + 1; t <= Work.ThreadCount; ++t) {
+        new (StartStorage[t]) Event(0);
+        new (DoneStorage[t]) Event(0);
+    }
+    for (int t = WorkersStarted + 1; t <= Work.ThreadCount; ++t) {
+        try {
+            std::thread(WorkerLoop, t).detach();
+        } catch (const std::system_error&) {
+            // Without its thread a strip would never be reported done: compute with fewer.
+            Work.ThreadCount = t - 1;
+            break;
+        }
+        WorkersStarted = t;
+    }
+}
+
+void PrepareSlice() {
+    Work.SliceExpired.store(false, std::memory_order_relaxed);
+    Work.SliceCounter.store(2304000, std::memory_order_relaxed);   // more than any tile holds
+    const int32_t limit = View.Iteration > 0 ? View.Iteration : 1;
+    const float perPixel = 1e7f / float(limit);   // about ten million iterations between clock reads
+    Work.SliceReload = static_cast<int32_t>(std::llrint(double(perPixel)));
+    if (Work.LivePass) {
+        Work.SliceCounter.store(Work.SliceReload, std::memory_order_relaxed);
+        Work.SliceDeadline = PlatPerfCounter() + Calc.QpcFrequency;
+    }
+}
+
+void ComputeTile() {
+    const int p = Work.TilePos;
+    if (p < 0 || p >= TileCount) return;
+    PrepareStripStart(p);
+    const int n = Work.ThreadCount;
+    const int workers = n < WorkersStarted ? n : WorkersStarted;
+    for (int t = 2; t <= workers; ++t) StartEvent(t).release();
+    ComputeStrip(1);
+    // Strips beyond the threads that exist (only if ThreadCount was raised by hand).
+    for (int t = workers + 1; t <= n; ++t) ComputeStrip(t);
+    for (int t = 2; t <= workers; ++t) DoneEvent(t).acquire();
+}
