@@ -2,6 +2,7 @@
 // picture is what a full computation of the new view gives (apart from black skipped pixels
 // under the interior shortcut and a pan's overlap), and a whole tour ends where it should.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include "app/input.h"
 #include "render/cycle.h"
 #include "tests/preview_util.h"
@@ -173,4 +174,34 @@ TEST(PreviewCycle, TourEndsInTheExpectedViewAndHistory) {
     EXPECT_EQ(Cycle.HistoryIndex, 3);
     EXPECT_EQ(View.ld_Zoom, start.ld_Zoom);
     EXPECT_EQ(View.Center_zY, start.Center_zY);
+}
+
+TEST(PreviewCycle, PreviewsReachTheScreenBeforeAnyTile) {
+    StartFirstPicture();
+    View.Alt_Iteration = 0;   // counts keep their values, so the preview colours are predictable
+    const std::vector<int32_t> old = PictureCounts();
+    const std::vector<uint32_t> shown(HeadlessCanvas(), HeadlessCanvas() + W * H);
+
+    // Zoom out: the old picture stays while the grid pass runs.
+    PostCommand(CmdZoomOut);
+    ASSERT_TRUE(HeadlessPumpOne());   // the command
+    ASSERT_TRUE(HeadlessPumpOne());   // the first tile
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), HeadlessCanvas()));
+    while (Cycle.PassState == 2) ASSERT_TRUE(HeadlessPumpOne());
+    // ...and the paint that ends the grid pass shows the halved picture in the centre.
+    EXPECT_EQ(HeadlessPixel(160, 90), CountColour(old[0]));
+    EXPECT_EQ(HeadlessPixel(160 + 100, 90 + 50), CountColour(old[100 * W + 200]));
+    PumpUntilPictureDone();
+
+    // Zoom in twofold: the magnified picture is on the screen after the command's own paint.
+    const std::vector<int32_t> before = PictureCounts();
+    PostCommand(CmdZoomIn);
+    ASSERT_TRUE(HeadlessPumpOne());
+    ASSERT_EQ(Work.TilePos, 0);
+    const MagnifySpan cols = MagnifySpanFor(W, 2, W / 2), rows = MagnifySpanFor(H, 2, H / 2);
+    for (int r = 0; r < H; r += 7)
+        for (int c = 0; c < W; c += 5) {
+            const int32_t v = before[MagnifiedSource(rows, 2, r) * W + MagnifiedSource(cols, 2, c)];
+            ASSERT_EQ(HeadlessPixel(c, r), CountColour(v)) << c << "," << r;
+        }
 }
