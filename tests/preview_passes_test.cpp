@@ -13,16 +13,6 @@ static void StartPicture(uint8_t automatic) {
     ComputeFullPicture();
 }
 
-// Round the cusp between the cardioid and the disc left of it: about half inside, so the
-// shortcut is used and has a long boundary to refine.
-static void StartCuspPicture(uint8_t automatic, int32_t zoom) {
-    StartEngine(W, H);
-    UseStartView(automatic);
-    View.Center_zY = ToLong128(-0.75);
-    View.ld_Zoom = zoom;
-    ComputeFullPicture();
-}
-
 static int CountDifferences(const std::vector<int32_t>& got, const std::vector<int32_t>& want,
                             bool allowBlack) {
     int bad = 0;
@@ -40,24 +30,6 @@ static void ExpectFullPicture(bool shortcut) {
     for (int r = 0; r < H; r++)
         for (int c = 0; c < W; c++)
             ASSERT_EQ(ScreenImage[r * W + c], CountColour(got[r * W + c])) << c << "," << r;
-}
-
-TEST(PreviewPasses, ZoomInWithoutShortcutEqualsFullPicture) {
-    StartPicture(0);
-    PrepareZoomIn(2, 1);
-    EXPECT_EQ(Cycle.RecomputeAll, 1);
-    EXPECT_EQ(View.ld_Zoom, 1);
-    RunPasses();
-    ExpectFullPicture(false);
-}
-
-TEST(PreviewPasses, ZoomInWithShortcutSkipsInsideAndRefines) {
-    StartCuspPicture(1, 2);
-    PrepareZoomIn(2, 1);
-    ASSERT_EQ(Cycle.RecomputeAll, 0);   // the start view is mostly inside the set
-    EXPECT_EQ(Cycle.PassState, 1);
-    EXPECT_GE(RunPasses(), 2);          // the main pass and at least one refinement pass
-    ExpectFullPicture(true);
 }
 
 TEST(PreviewPasses, ZoomInAtPointMovesTheCentreToThePressedPixel) {
@@ -102,24 +74,6 @@ TEST(PreviewPasses, ZoomInPreviewMagnifiesTheOldCounts) {
         }
 }
 
-TEST(PreviewPasses, ZoomOutWithoutShortcutEqualsFullPicture) {
-    StartPicture(0);
-    PrepareZoomOut();
-    EXPECT_EQ(Cycle.PassState, 2);
-    EXPECT_FALSE(Work.LivePass);
-    RunPasses();
-    EXPECT_EQ(View.ld_Zoom, -1);
-    ExpectFullPicture(false);
-}
-
-TEST(PreviewPasses, ZoomOutWithShortcutLeavesOnlyBlackDifferences) {
-    StartCuspPicture(1, 2);
-    PrepareZoomOut();
-    RunPasses();
-    EXPECT_EQ(Cycle.RecomputeAll, 0);
-    ExpectFullPicture(true);
-}
-
 TEST(PreviewPasses, ZoomOutPutsTheHalvedPictureInTheCentralQuarter) {
     StartPicture(0);
     const std::vector<int32_t> old = PictureCounts();
@@ -142,40 +96,21 @@ TEST(PreviewPasses, ZoomOutPutsTheHalvedPictureInTheCentralQuarter) {
     EXPECT_EQ(NAt(319, 199), NAt(304, 192));
 }
 
-TEST(PreviewPasses, RecomputeEqualsFullPicture) {
-    StartPicture(0);
-    View.FPU_Mode = 0;   // another number format, as after a format change
-    PrepareRecompute();
-    EXPECT_EQ(Calc.NumberMode, ModeFixed60);
-    RunPasses();
-    ExpectFullPicture(false);
-}
-
-TEST(PreviewPasses, RecomputeWithShortcutTrustsInsidePixels) {
+TEST(PreviewPasses, IterationUpTakesOverEveryEscapingPixel) {
     StartPicture(1);
-    PrepareRecompute();
-    ASSERT_EQ(Cycle.RecomputeAll, 0);
+    const std::vector<int32_t> old = PictureCounts();
+    PrepareIterationUp();
+    EXPECT_EQ(View.Iteration, 384);
+    EXPECT_EQ(View.Alt_Iteration, 0);
+    EXPECT_EQ(Cycle.PassState, 3);
+    for (int r = 0; r < H; r++)
+        for (int c = 0; c < W; c++) {
+            const int32_t v = old[r * W + c];
+            const int32_t want = v != 0 ? v + 128 : (r % 16 == 0 && c % 16 == 0) ? -1 : 0;
+            ASSERT_EQ(MaskAt(c, r), want) << c << "," << r;
+        }
     RunPasses();
     ExpectFullPicture(true);
-}
-
-TEST(PreviewPasses, IterationUpComputesOnlyInsidePixelsAndKeepsColours) {
-    for (uint8_t automatic : {0, 1}) {
-        StartPicture(automatic);
-        const std::vector<uint32_t> before(ScreenImage, ScreenImage + W * H);
-        const std::vector<int32_t> old = PictureCounts();
-        PrepareIterationUp();
-        EXPECT_EQ(View.Iteration, 384);
-        EXPECT_EQ(View.Alt_Iteration, 0);
-        EXPECT_EQ(Cycle.PassState, 3);
-        for (int r = 0; r < H; r++)
-            for (int c = 0; c < W; c++)
-                if (old[r * W + c] != 0) ASSERT_EQ(MaskAt(c, r), old[r * W + c] + 128);
-        RunPasses();
-        ExpectFullPicture(automatic);
-        for (int i = 0; i < W * H; i++)
-            if (old[i] != 0) ASSERT_EQ(ScreenImage[i], before[i]) << i;
-    }
 }
 
 TEST(PreviewPasses, LowerIterationShiftsCountsAndKeepsColours) {
