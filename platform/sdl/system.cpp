@@ -2,6 +2,7 @@
 // on a desktop reached through SDL.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include "platform/common/window.h"
 #include "platform/platform.h"
@@ -28,6 +29,16 @@ PlatLocalTime PlatGetLocalTime() {
     return PlatLocalTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
 }
 
+// Without a display SDL falls back to drivers that draw nowhere; a window nobody can see or
+// close is worse than the error box, so those count only when asked for by name.
+static bool OnADisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return asked && std::strstr(asked, driver) != nullptr;
+}
+
 bool SdlVideoReady() {
     static int state = 0;   // 0 not tried, 1 running, -1 failed
     if (state == 0) {
@@ -35,6 +46,10 @@ bool SdlVideoReady() {
         SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
         state = SDL_Init(SDL_INIT_VIDEO) == 0 ? 1 : -1;
+        if (state == 1 && !OnADisplay()) {
+            SDL_Quit();
+            state = -1;
+        }
         if (state == 1) SDL_StopTextInput();   // keys only: no text or input-method events
     }
     return state == 1;

@@ -8,44 +8,22 @@ set -euo pipefail
 zentrix=$1 snapshot=$2 compare=$3 work=$4
 shift 4
 args=("$@")
-screen_w=1920 screen_h=1080
 first_picture_timeout=240   # seconds; the first picture takes a few seconds on a busy machine
 exit_timeout=30
 
-for tool in Xvfb import xdotool; do
-    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/deps.sh installs it)"; exit 1; }
-done
+source "$(dirname "$0")/xvfb_lib.sh"
 mkdir -p "$work"
 cd "$work"
-rm -f display.txt shot-*.ppm window.ppm
-
-xvfb_pid="" zentrix_pid=""
-cleanup() {
-    [ -n "$zentrix_pid" ] && kill "$zentrix_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-# The server picks a free display itself and names it once it accepts connections.
-Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp 3>display.txt 2>xvfb.log &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s display.txt ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb did not start:"; cat xvfb.log; exit 1; }
-    sleep 0.1
-done
-[ -s display.txt ] || { echo "Xvfb named no display"; exit 1; }
-export DISPLAY=":$(head -n1 display.txt)"
-export SDL_VIDEODRIVER=x11
-echo "Xvfb on $DISPLAY"
+rm -f shot-*.ppm window.ppm
+start_xvfb
 
 # The expected window, and where it must stand on the screen.
-read -r win_x win_y win_w win_h < <("$snapshot" window.ppm "$screen_w" "$screen_h" "${args[@]}")
+read -r win_x win_y win_w win_h < <("$snapshot" window.ppm "$screen_w" "$screen_h" "${args[@]}") ||
+    { echo "the headless snapshot failed"; exit 1; }
 echo "headless window ${win_w}x${win_h} at ($win_x, $win_y)"
 
 "$zentrix" "${args[@]}" >zentrix.out 2>zentrix.err &
-zentrix_pid=$!
+app_pid=$!
 
 # The first picture is there when the window stays the same for a second and is lit. A tile
 # that takes that long would look settled too, so a mismatch counts only once the window has
@@ -57,7 +35,7 @@ shot shot-0.ppm || true
 while :; do
     sleep 0.5
     n=$((n + 1))
-    kill -0 "$zentrix_pid" 2>/dev/null || { echo "the explorer ended early:"; cat zentrix.err; zentrix_pid=""; exit 1; }
+    kill -0 "$app_pid" 2>/dev/null || { echo "the explorer ended early:"; cat zentrix.err; exit 1; }
     shot "shot-$n.ppm" || continue
     if "$compare" settled "shot-$((n - 1)).ppm" "shot-$n.ppm" "$win_x" "$win_y" "$win_w" "$win_h"; then
         same=$((same + 1))
@@ -80,24 +58,19 @@ while :; do
 done
 echo "the window shows the headless picture after $n screenshots"
 
-# Esc reaches the window under the pointer: a bare server gives the focus to it.
+# Esc reaches the window under the pointer: a bare server gives the focus to it. A key sent
+# while the focus is still moving can be lost, so Esc is repeated until the program ends.
 xdotool mousemove $((win_x + win_w / 2)) $((win_y + win_h / 2))
-xdotool key Escape
-deadline=$((SECONDS + exit_timeout))
-while kill -0 "$zentrix_pid" 2>/dev/null; do
-    if [ $SECONDS -ge $deadline ]; then
-        echo "the explorer did not end within ${exit_timeout}s of Esc"
-        exit 1
-    fi
-    # A zombie has ended; wait collects its code below.
-    [ "$(ps -o stat= -p "$zentrix_pid" 2>/dev/null | cut -c1)" = "Z" ] && break
-    sleep 0.2
+for attempt in 1 2 3 4 5; do
+    xdotool key Escape
+    for _ in $(seq 25); do
+        kill -0 "$app_pid" 2>/dev/null || break 2
+        [ "$(ps -o stat= -p "$app_pid" 2>/dev/null | cut -c1)" = "Z" ] && break 2
+        sleep 0.2
+    done
+    echo "Esc number $attempt did not end the explorer"
 done
-set +e
-wait "$zentrix_pid"
-code=$?
-set -e
-zentrix_pid=""
-echo "the explorer ended with exit code $code"
+wait_for_exit "$exit_timeout"
+echo "the explorer ended with exit code $app_code"
 [ -s zentrix.err ] && { echo "its error output:"; cat zentrix.err; }
-[ "$code" -eq 0 ]
+[ "$app_code" -eq 0 ]
