@@ -1,0 +1,115 @@
+// Commands while a picture is being computed: which ones abandon it, which are ignored, and
+// the zoom limits that are refused silently mid-picture but reported when idle.
+#include <gtest/gtest.h>
+#include "render/cycle.h"
+#include "tests/commands_util.h"
+#include "ui/message.h"
+
+namespace {
+// A zoom-in started and a few of its tiles computed, so a pass is running.
+void StartPass() {
+    Press(VK_PRIOR);
+    for (int i = 0; i < 4; i++) HeadlessPumpOne();
+    ASSERT_GE(Work.TilePos, 0);
+    ASSERT_LT(Work.TilePos, TileCount);
+}
+}  // namespace
+
+TEST(BusyKeys, ArrowsAreIgnoredWhilePageUpAbandonsThePass) {
+    StartSmall();
+    StartPass();
+    const int32_t running = Work.TilePos;
+    const uint32_t idleOnly[] = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN, 'M', '3'};
+    for (uint32_t vk : idleOnly) {
+        Press(vk);
+        EXPECT_EQ(Work.TilePos, running) << vk;
+    }
+    EXPECT_EQ(Input.DragDX, 0);
+    EXPECT_EQ(Input.DragDY, 0);
+    Press(VK_PRIOR);
+    EXPECT_EQ(Work.TilePos, CmdZoomIn);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 2);
+}
+
+TEST(BusyKeys, ArrowMovesTheViewByAQuarterWhenIdle) {
+    StartSmall();
+    Press(VK_LEFT);
+    EXPECT_EQ(Work.TilePos, CmdPanApply);
+    EXPECT_EQ(Input.DragDX, SmallW / 4);
+    EXPECT_EQ(Input.DragDY, 0);
+    PumpUntilPictureDone();
+    Press(VK_DOWN);                       // the previous offsets are cleared first
+    EXPECT_EQ(Input.DragDX, 0);
+    EXPECT_EQ(Input.DragDY, -(SmallH / 4));
+}
+
+TEST(BusyKeys, ZoomAtTheLimitIsDroppedMidPictureAndReportedWhenIdle) {
+    StartSmall();
+    StartPass();
+    const int32_t running = Work.TilePos;
+    View.ld_Zoom = 112;                   // as if the view had reached the deepest zoom
+    Press(VK_PRIOR);
+    EXPECT_EQ(Work.TilePos, running);
+    Press(VK_PRIOR, VK_CONTROL);
+    EXPECT_EQ(Work.TilePos, running);
+    View.ld_Zoom = -4;
+    Press(VK_NEXT);
+    EXPECT_EQ(Work.TilePos, running);
+    View.ld_Zoom = 1;
+    PumpUntilPictureDone();
+
+    View.ld_Zoom = 112;
+    Press(VK_OEM_PLUS);
+    EXPECT_EQ(Work.TilePos, CmdZoomIn);   // posted; the render cycle refuses it
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 112);
+    EXPECT_EQ(Messages.MessageCode, 255);
+    View.ld_Zoom = -4;
+    Press(VK_SUBTRACT);
+    EXPECT_EQ(Work.TilePos, CmdZoomOut);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, -4);
+}
+
+TEST(BusyKeys, FormatAndResetKeysAbandonThePass) {
+    StartSmall();
+    StartPass();
+    Press(VK_DELETE);
+    EXPECT_EQ(Work.TilePos, CmdNewPicture);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 0);
+    StartPass();
+    Press(VK_TAB);
+    EXPECT_EQ(Work.TilePos, CmdRecompute);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 1);
+}
+
+TEST(BusyKeys, BackMidPictureRestoresTheCurrentSlot) {
+    StartSmall();
+    Press(VK_PRIOR);
+    PumpUntilPictureDone();
+    ASSERT_EQ(View.ld_Zoom, 1);
+    StartPass();                          // towards zoom 2
+    Press(VK_BACK);
+    EXPECT_EQ(Work.TilePos, CmdRecolour);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 1);
+    Press(VK_BACK);                       // idle: one picture further back
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 0);
+}
+
+TEST(BusyKeys, KeysAreIgnoredWhileTheButtonIsHeld) {
+    StartSmall();
+    HeadlessAdvanceClock(300);
+    HeadlessButtonDown(SmallW / 2, SmallH / 2);
+    HeadlessPumpOne();
+    ASSERT_EQ(Input.MouseHeld, 1);
+    Press(VK_PRIOR);
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(Idle());
+    EXPECT_TRUE(HeadlessWindowExists());
+    EXPECT_EQ(View.ld_Zoom, 0);
+}
