@@ -102,15 +102,8 @@ TEST(MouseClick, BorderAreasActWithTheLegendHiddenFunctionKeysDoNot) {
     PumpInput(2);
     ASSERT_EQ(PanelVisible, 0);
     PumpUntilPictureDone();
-    struct Row { const ScreenBox& box; int32_t posted; };
-    const Row rows[] = {{ResetButton, CmdNewPicture}, {ZoomInButton, CmdZoomIn},
-                        {ZoomOutButton, CmdZoomOut},   {BackButton, CmdRecolour}};
-    for (const Row& r : rows) {
-        ClickOn(r.box);
-        EXPECT_EQ(Work.TilePos, r.posted);
-        Work.TilePos = TileIdle;
-        PumpUntilPictureDone();
-    }
+    ExpectClickCodes({{ResetButton, CmdNewPicture}, {ZoomInButton, CmdZoomIn},
+                      {ZoomOutButton, CmdZoomOut},   {BackButton, CmdRecolour}});
     // A hidden function key is only part of the top strip: it shows the legend again.
     const int32_t iteration = View.Iteration;
     const uint8_t automatic = View.Automatic;
@@ -119,8 +112,7 @@ TEST(MouseClick, BorderAreasActWithTheLegendHiddenFunctionKeysDoNot) {
         EXPECT_EQ(Work.TilePos, CmdRecolour);
         EXPECT_EQ(PanelVisible, 1);
         PanelVisible = 0;
-        Work.TilePos = TileIdle;
-        PumpUntilPictureDone();
+        DropCommand();
     }
     EXPECT_EQ(View.Iteration, iteration);
     EXPECT_EQ(View.Automatic, automatic);
@@ -130,16 +122,9 @@ TEST(MouseClick, BorderAreasActWithTheLegendHiddenFunctionKeysDoNot) {
 
 TEST(MouseClick, FunctionKeysActWhileTheLegendIsShown) {
     StartSmall();
-    struct Row { const ScreenBox& box; int32_t posted; };
-    const Row rows[] = {{KeyF3, CmdIterationDown}, {KeyF4, CmdIterationUp},
-                        {KeyF2, CmdRecolour},      {KeyF5, CmdRecolour},
-                        {KeyF1, CmdRecolour},      {InfoBar, CmdRecolour}};
-    for (const Row& r : rows) {
-        ClickOn(r.box);
-        EXPECT_EQ(Work.TilePos, r.posted);
-        Work.TilePos = TileIdle;
-        PumpUntilPictureDone();
-    }
+    ExpectClickCodes({{KeyF3, CmdIterationDown}, {KeyF4, CmdIterationUp},
+                      {KeyF2, CmdRecolour},      {KeyF5, CmdRecolour},
+                      {KeyF1, CmdRecolour},      {InfoBar, CmdRecolour}});
     EXPECT_EQ(View.Automatic, 0);         // F2
     EXPECT_EQ(View.CPU_Prev, 4);          // F5
     EXPECT_EQ(PanelVisible, 1);           // F1's hint and the strip each toggled it

@@ -1,12 +1,15 @@
 // tests/commands_util.h - a small program driven by keys and the mouse as a user would.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
+#include <gtest/gtest.h>
 #include "app/input.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/headless/headless.h"
 #include "tests/support.h"
 #include "ui/layout.h"
+#include "ui/message.h"
 
 constexpr int SmallW = 640, SmallH = 360;
 
@@ -56,3 +59,21 @@ inline void ClickAt(int x, int y, int64_t waitMs = 300) {
 inline void ClickOn(const ScreenBox& b) { ClickAt(CentreX(b), CentreY(b)); }
 
 inline bool Idle() { return Work.TilePos == TileIdle; }
+
+// Forgets the posted command and any pending message, for tests of which code a press posts.
+inline void DropCommand() {
+    Work.TilePos = TileIdle;
+    Messages.MessageCode = 0;
+    PumpUntilPictureDone();
+}
+
+struct AreaCommand { const ScreenBox& box; int32_t posted; };
+
+// Clicks each area in turn and checks the code it posts, dropping each command again.
+inline void ExpectClickCodes(std::initializer_list<AreaCommand> rows) {
+    for (const AreaCommand& r : rows) {
+        ClickOn(r.box);
+        EXPECT_EQ(Work.TilePos, r.posted) << "area at " << r.box.Left << ", " << r.box.Top;
+        DropCommand();
+    }
+}
