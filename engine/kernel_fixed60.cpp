@@ -5,8 +5,6 @@
 #include "engine/strip.h"
 
 namespace {
-constexpr Fixed60 Four60 = Fixed60(4) << 60;
-
 inline Fixed60 Wrap(uint64_t v) { return static_cast<Fixed60>(v); }
 
 struct Fixed60Arith {
@@ -20,15 +18,18 @@ struct Fixed60Arith {
     static Value PointX(Coord c) { return c; }
     static Value PointY(Coord c) { return c; }
 
-    // A square of 4 or more, or an overflow of 2xy + cx, can only happen when |z|^2 >= 4
-    // and counts as that escape; the values formed after such an exit are never used.
+    // |x| >= 2 or |y| >= 2 means a square of 4 or more; an overflow of 2xy + cx can only
+    // happen when |z|^2 >= 4. Both count as the escape of this pass, so the values formed
+    // after such an exit are never used. (x = -2 itself passes the range test, but its
+    // exact square 4 then fails the sum test in the same pass.)
     static bool Pass(Fixed60 x, Fixed60 y, Fixed60 cx, Fixed60 cy, Fixed60& nx, Fixed60& ny) {
-        __int128 xx = Mul60Wide(x, x), yy = Mul60Wide(y, y);
-        bool out = Square60AtLeast4(xx) | Square60AtLeast4(yy);
-        Fixed60 sx = Product60(xx), sy = Product60(yy);
-        out |= __builtin_add_overflow(TwiceProduct60(Mul60Wide(x, y)), cx, &nx);
-        ny = Wrap(uint64_t(sy) - uint64_t(sx) + uint64_t(cy));
-        out |= Wrap(uint64_t(sx) + uint64_t(sy)) >= Four60;
+        const uint64_t half = uint64_t(1) << 61;   // both in [-2, 2) in one test
+        bool out = (((uint64_t(x) + half) | (uint64_t(y) + half)) >> 62) != 0;
+        const Fixed60 x4 = Times4(x), y4 = Times4(y);
+        const uint64_t sx = Square60Of4(x4), sy = Square60Of4(y4);
+        out |= __builtin_add_overflow(TwiceProduct60Of4(x4, y4), cx, &nx);
+        ny = Wrap(sy - sx + uint64_t(cy));
+        out |= ((sx + sy) >> 62) != 0;   // sx + sy >= 4
         return out;
     }
 };

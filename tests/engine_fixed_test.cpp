@@ -140,6 +140,24 @@ TEST(Fixed, Fixed60ProductsTruncateAndFlagFour) {
     }
 }
 
+TEST(Fixed, Fixed60ShortFormAgreesInsideTwo) {
+    const Fixed60 two = Fixed60(2) << 60;
+    EXPECT_TRUE(InSquareRange60(-two));
+    EXPECT_FALSE(InSquareRange60(two));
+    EXPECT_TRUE(InSquareRange60(two - 1));
+    EXPECT_FALSE(InSquareRange60(-two - 1));
+    EXPECT_EQ(Square60Of4(Times4(-two)), uint64_t(4) << 60);
+    std::mt19937_64 rng(9);
+    Fixed60 edges[] = {-two, -two + 1, two - 1, 0, -1, 1};
+    for (int i = 0; i < 40000; ++i) {
+        Fixed60 x = i < 6 ? edges[i] : Fixed60(rng()) >> 2 >> (rng() % 8);
+        Fixed60 y = i < 6 ? edges[5 - i] : Fixed60(rng()) >> 2 >> (rng() % 8);
+        ASSERT_TRUE(InSquareRange60(x) && InSquareRange60(y));
+        ASSERT_EQ(Fixed60(Square60Of4(Times4(x))), Product60(Mul60Wide(x, x))) << x;
+        ASSERT_EQ(TwiceProduct60Of4(Times4(x), Times4(y)), TwiceProduct60(Mul60Wide(x, y))) << x << " " << y;
+    }
+}
+
 TEST(Fixed, DecimalCentresConvertExactly) {
     EXPECT_EQ(DecimalToLong128("-0.5"), ToLong128(-0.5));
     EXPECT_EQ(DecimalToLong128("1.25"), ToLong128(1.25));
