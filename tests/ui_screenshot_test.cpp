@@ -116,4 +116,6 @@ TEST(UiScreenshot, PanelWordsEnlarged) {
     }
     PlatEndPaint();
     EXPECT_TRUE(SaveCanvas("ui_words", 3));
+    EXPECT_TRUE(SaveCanvasRegion("ui_words_left", 0, 0, 240, 210, 5));
+    EXPECT_TRUE(SaveCanvasRegion("ui_words_right", 240, 0, 240, 210, 5));
 }
