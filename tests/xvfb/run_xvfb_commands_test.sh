@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The desktop build driven by X input: a click in the picture, Page Up, an arrow key and the
+# M key must leave the same picture in the real window as the same input leaves on the
+# headless backend (the same view: centre, zoom and colours).
+#
+#   run_xvfb_commands_test.sh ZENTRIX COMMANDS_SNAPSHOT XVFB_COMPARE WORKDIR [program arguments...]
+set -euo pipefail
+zentrix=$1 snapshot=$2 compare=$3 work=$4
+shift 4
+args=("$@")
+step_timeout=240   # seconds for one picture on a busy machine
+
+# Client position of the click, then each key as a virtual-key code and its X name.
+click_x=580 click_y=210
+keys=("33 Prior" "37 Left" "77 m")
+
+source "$(dirname "$0")/xvfb_lib.sh"
+mkdir -p "$work"
+cd "$work"
+rm -f shot-*.ppm expected.ppm
+start_xvfb
+
+steps="click:$click_x:$click_y"
+for k in "${keys[@]}"; do steps="$steps,key:${k%% *}"; done
+read -r win_x win_y win_w win_h < <("$snapshot" expected.ppm "$screen_w" "$screen_h" "$steps" "${args[@]}") ||
+    { echo "the headless run failed"; exit 1; }
+echo "headless window ${win_w}x${win_h} at ($win_x, $win_y) after $steps"
+[ "$click_x" -lt "$win_w" ] && [ "$click_y" -lt "$win_h" ] || { echo "the window is too small"; exit 1; }
+
+# The pointer rests in the window, so the keyboard goes there on a bare server.
+xdotool mousemove $((win_x + win_w / 2)) $((win_y + win_h / 2))
+"$zentrix" "${args[@]}" >zentrix.out 2>zentrix.err &
+app_pid=$!
+
+n=0
+shot() { import -window root -depth 8 "ppm:$1" 2>>import.log; }
+next_shot() {
+    sleep 0.5
+    kill -0 "$app_pid" 2>/dev/null || { echo "the explorer ended early:"; cat zentrix.err; exit 1; }
+    n=$((n + 1))
+    shot "shot-$n.ppm"
+}
+same_as() { "$compare" settled "$1" "shot-$n.ppm" "$win_x" "$win_y" "$win_w" "$win_h" >/dev/null; }
+
+# Waits until the window differs from BEFORE (the input was taken) and then stays the same
+# for two seconds: a picture still being computed changes within that time.
+wait_for_picture() {
+    local before=$1 deadline=$((SECONDS + step_timeout)) same=0 changed=0
+    next_shot
+    while :; do
+        local prev="shot-$n.ppm"
+        next_shot
+        if [ $changed -eq 0 ] && [ -n "$before" ] && "$compare" settled "$before" "shot-$n.ppm" \
+            "$win_x" "$win_y" "$win_w" "$win_h" >/dev/null; then
+            :   # still the picture from before the input
+        else
+            changed=1
+            if same_as "$prev"; then same=$((same + 1)); else same=0; fi
+        fi
+        rm -f "$prev"
+        [ $same -ge 4 ] && return 0
+        [ $SECONDS -ge $deadline ] && { echo "no new settled picture within ${step_timeout}s"; exit 1; }
+    done
+}
+
+wait_for_picture ""
+echo "first picture after $n screenshots"
+cp "shot-$n.ppm" before.ppm
+xdotool mousemove $((win_x + click_x)) $((win_y + click_y)) click 1
+wait_for_picture before.ppm
+echo "clicked at ($click_x, $click_y)"
+for k in "${keys[@]}"; do
+    cp "shot-$n.ppm" before.ppm
+    xdotool key "${k#* }"
+    wait_for_picture before.ppm
+    echo "pressed ${k#* }"
+done
+
+if ! "$compare" match "shot-$n.ppm" expected.ppm "$win_x" "$win_y"; then
+    echo "the window differs from the headless picture: $work/shot-$n.ppm vs $work/expected.ppm"
+    exit 1
+fi
+
+xdotool key Escape
+wait_for_exit 30
+echo "the explorer ended with exit code $app_code"
+[ "$app_code" -eq 0 ]
