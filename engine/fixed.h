@@ -19,6 +19,7 @@ struct long128 {
     uint64_t hi;   // bits 127..64; alone a fixed-point number with 56 fraction bits
 };
 typedef int64_t Fixed60;
+typedef unsigned __int128 u128;
 
 inline bool operator==(long128 a, long128 b) { return a.lo == b.lo && a.hi == b.hi; }
 
@@ -69,8 +70,8 @@ inline bool InSquareRange60(Fixed60 x) { return ((static_cast<uint64_t>(x) + (ui
 inline Fixed60 Times4(Fixed60 x) { return static_cast<Fixed60>(static_cast<uint64_t>(x) << 2); }
 inline uint64_t Square60Of4(Fixed60 x4) { return static_cast<uint64_t>(Mul60Wide(x4, x4) >> 64); }
 inline Fixed60 TwiceProduct60Of4(Fixed60 x4, Fixed60 y4) {
-    const __int128 p = Mul60Wide(x4, y4);
-    return static_cast<Fixed60>(static_cast<uint64_t>(p >> 64) * 2 + (static_cast<uint64_t>(p) >> 63));
+    const u128 p = static_cast<u128>(Mul60Wide(x4, y4));
+    return static_cast<Fixed60>((p << 1) >> 64);
 }
 
 // long128: a negative operand enters as its bitwise complement, one unit short of its true
@@ -83,7 +84,6 @@ inline long128 Magnitude128(long128 a) {
     return {a.lo ^ m, a.hi ^ m};
 }
 
-typedef unsigned __int128 u128;
 inline u128 MulWide(uint64_t a, uint64_t b) { return static_cast<u128>(a) * b; }
 
 // The 128-bit product as two words; kept in plain words so the compiler holds them in

@@ -42,7 +42,7 @@ struct Lane {
 };
 
 template <class A>
-int32_t RunOne(Lane<A>& l) {
+[[gnu::noinline]] int32_t RunOne(Lane<A>& l) {
     typename A::Value x = l.x, y = l.y;
     const typename A::Value cx = l.cx, cy = l.cy;
     int32_t m = l.m;
@@ -56,25 +56,27 @@ int32_t RunOne(Lane<A>& l) {
 }
 
 // Both orbits advance in step until at least one finishes; its result is >= 0, the other's
-// -1 with its lane left ready for the next call.
+// -1 with its lane left ready for the next call. One counter serves both: neither limit can
+// be reached before the smaller one is.
 template <class A>
-void RunPair(Lane<A>& p, Lane<A>& q, int32_t& rp, int32_t& rq) {
+[[gnu::noinline]] void RunPair(Lane<A>& p, Lane<A>& q, int32_t& rp, int32_t& rq) {
     typename A::Value px = p.x, py = p.y, qx = q.x, qy = q.y;
     const typename A::Value pcx = p.cx, pcy = p.cy, qcx = q.cx, qcy = q.cy;
-    int32_t pm = p.m, qm = q.m;
+    const int32_t free = (p.m < q.m ? p.m : q.m) - 1;   // passes before a counter reaches 1
+    int32_t done = 0;
     for (;;) {
         typename A::Value pnx, pny, qnx, qny;
         const bool pOut = A::Pass(px, py, pcx, pcy, pnx, pny);
         const bool qOut = A::Pass(qx, qy, qcx, qcy, qnx, qny);
-        if (pOut | qOut | (pm == 1) | (qm == 1)) {
+        if (pOut | qOut | (done == free)) {
+            int32_t pm = p.m - done, qm = q.m - done;
             rp = PassResult(pOut, pm);
             rq = PassResult(qOut, qm);
             p = {pcx, pcy, pnx, pny, pm};
             q = {qcx, qcy, qnx, qny, qm};
             return;
         }
-        --pm;
-        --qm;
+        ++done;
         px = pnx;
         py = pny;
         qx = qnx;
