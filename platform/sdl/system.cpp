@@ -44,6 +44,9 @@ bool SdlVideoReady() {
     if (state == 0) {
         // Mouse messages arrive only while the pointer is over the window, as the program expects.
         SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+        // The window surface goes straight to the display; through a renderer each small tile
+        // copy would redraw the whole window, which is slow on a software OpenGL.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         // An ordinary window: the screen saver and the desktop's compositor stay as they are.
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
