@@ -57,6 +57,9 @@ while :; do
     fi
 done
 echo "the window shows the headless picture after $n screenshots"
+# Kept for a person to look at: the real window with its legend and info panel.
+convert "shot-$n.ppm" -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$work/zentrix-window.png" 2>/dev/null &&
+    echo "screenshot of the window: $work/zentrix-window.png"
 
 # Esc reaches the window under the pointer: a bare server gives the focus to it. A key sent
 # while the focus is still moving can be lost, so Esc is repeated until the program ends.
