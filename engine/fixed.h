@@ -70,6 +70,8 @@ inline bool InSquareRange60(Fixed60 x) { return ((static_cast<uint64_t>(x) + (ui
 inline Fixed60 Times4(Fixed60 x) { return static_cast<Fixed60>(static_cast<uint64_t>(x) << 2); }
 inline uint64_t Square60Of4(Fixed60 x4) { return static_cast<uint64_t>(Mul60Wide(x4, x4) >> 64); }
 inline Fixed60 TwiceProduct60Of4(Fixed60 x4, Fixed60 y4) {
+    // Shifted as a whole: taking the two halves of the product apart makes the compiler pass
+    // them through memory.
     const u128 p = static_cast<u128>(Mul60Wide(x4, y4));
     return static_cast<Fixed60>((p << 1) >> 64);
 }

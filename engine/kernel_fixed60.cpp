@@ -18,16 +18,17 @@ struct Fixed60Arith {
     static Value PointX(Coord c) { return c; }
     static Value PointY(Coord c) { return c; }
 
-    // |x| >= 2 or |y| >= 2 means a square of 4 or more; an overflow of 2xy + cx can only
-    // happen when |z|^2 >= 4. Both count as the escape of this pass, so the values formed
-    // after such an exit are never used. (x = -2 itself passes the range test, but its
-    // exact square 4 then fails the sum test in the same pass.)
+    // |x| >= 2 or |y| >= 2 means a square of 4 or more and ends the orbit in this pass, like
+    // sx + sy >= 4. (x = -2 itself passes the range test, but its exact square 4 then fails
+    // the sum test.) The overflow exit of 2xy + cx needs no test of its own: it can only
+    // happen when sx + sy >= 4 or |cx| >= 4 - 2^-59, and a pixel with |cx| >= 2 already
+    // leaves in its first pass, so the exit would always coincide with another one.
     static bool Pass(Fixed60 x, Fixed60 y, Fixed60 cx, Fixed60 cy, Fixed60& nx, Fixed60& ny) {
         const uint64_t half = uint64_t(1) << 61;   // both in [-2, 2) in one test
         bool out = (((uint64_t(x) + half) | (uint64_t(y) + half)) >> 62) != 0;
         const Fixed60 x4 = Times4(x), y4 = Times4(y);
         const uint64_t sx = Square60Of4(x4), sy = Square60Of4(y4);
-        out |= __builtin_add_overflow(TwiceProduct60Of4(x4, y4), cx, &nx);
+        nx = Wrap(uint64_t(TwiceProduct60Of4(x4, y4)) + uint64_t(cx));
         ny = Wrap(sy - sx + uint64_t(cy));
         out |= ((sx + sy) >> 62) != 0;   // sx + sy >= 4
         return out;

@@ -62,6 +62,7 @@ TEST(Kernels, DoubleMatchesReference) {
 
 TEST(Kernels, Fixed60MatchesReference) {
     CheckScenes({{"-0.5", "0", -4, 300, 64, 48, 1, 0, ModeFixed60},   // |c| up to 2.8
+                 {"0", "2.5", -4, 300, 64, 48, 1, 0, ModeFixed60},    // cx up to 4.5
                  {"-0.7453", "0.1127", 10, 500, 64, 48, 0},
                  {"-1.25", "-0.3", 3, 500, 64, 48, 0},
                  {Misiurewicz, "0", 46, 400, 32, 24},                   // first Fixed60 zoom
@@ -75,6 +76,7 @@ TEST(Kernels, Fixed60MatchesReference) {
 
 TEST(Kernels, Long128MatchesReference) {
     CheckScenes({{"-0.5", "0", -4, 300, 64, 48, 1, 0, ModeLong128},
+                 {"0", "2.5", -4, 300, 64, 48, 1, 0, ModeLong128},
                  {"-0.16", "1.0405", 6, 500, 64, 48, 1, 0, ModeLong128},
                  {Misiurewicz, "0", 53, 400, 32, 24},                   // first long128 zoom
                  {Misiurewicz, "0", 45, 400, 32, 24, 1, 8},
