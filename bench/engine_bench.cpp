@@ -9,7 +9,7 @@
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/headless/headless.h"
-#include "tests/engine_scene.h"
+#include "tests/engine_reference.h"
 
 namespace {
 using ref::Scene;

@@ -1,26 +1,22 @@
-// tests/engine_reference.h - slow, plain re-statements of the number formats and the escape
-// counts, written apart from the engine so the kernels can be checked against them: long128
-// as four 32-bit limbs with a schoolbook 256-bit product, Fixed60 through __int128 step by
-// step with its early exits, double in the stated operation order.
+// tests/engine_reference.h - slow, plain re-statements of the number formats and escape
+// counts, written apart from the engine so the kernels can be pinned against them (long128 as
+// four 32-bit limbs with a schoolbook 256-bit product, Fixed60 through __int128 with its early
+// exits, double in the stated operation order), and the set-up of a test view.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include "engine/fixed.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "render/colour.h"
-#include "engine_scene.h"
 
 namespace ref {
 
 struct Limbs { uint32_t w[4]; };   // least significant first
 
-inline Limbs FromL(long128 v) {
-    return {{uint32_t(v.lo), uint32_t(v.lo >> 32), uint32_t(v.hi), uint32_t(v.hi >> 32)}};
-}
-inline long128 ToL(const Limbs& a) {
-    return {uint64_t(a.w[1]) << 32 | a.w[0], uint64_t(a.w[3]) << 32 | a.w[2]};
-}
+inline Limbs FromL(long128 v) { return {{uint32_t(v.lo), uint32_t(v.lo >> 32), uint32_t(v.hi), uint32_t(v.hi >> 32)}}; }
+inline long128 ToL(const Limbs& a) { return {uint64_t(a.w[1]) << 32 | a.w[0], uint64_t(a.w[3]) << 32 | a.w[2]}; }
 inline Limbs Add(const Limbs& a, const Limbs& b) {
     Limbs r;
     uint64_t carry = 0;
@@ -48,10 +44,9 @@ inline Limbs ProductBits(const Limbs& a, const Limbs& b, int lowBit) {
         p[i + 4] = uint32_t(carry);
     }
     Limbs r{};
-    const int word = lowBit / 32, shift = lowBit % 32;
     for (int i = 0; i < 4; ++i) {
-        uint64_t pair = uint64_t(word + i + 1 < 8 ? p[word + i + 1] : 0) << 32 | p[word + i];
-        r.w[i] = uint32_t(pair >> shift);
+        const int word = lowBit / 32 + i;
+        r.w[i] = uint32_t((uint64_t(word + 1 < 8 ? p[word + 1] : 0) << 32 | p[word]) >> (lowBit % 32));
     }
     return r;
 }
@@ -61,57 +56,40 @@ inline Limbs TwiceProduct(const Limbs& a, const Limbs& b) {
     Limbs d = ProductBits(Magnitude(a), Magnitude(b), 119);
     return Negative(a) != Negative(b) ? Neg(d) : d;
 }
-inline Limbs Times(const Limbs& a, uint32_t k) { return ProductBits(a, {{k, 0, 0, 0}}, 0); }
 
-// ---- Escape counts ---------------------------------------------------------------------
+// ---- Escape counts: the down-counter at the first pass that sees |z|^2 >= 4, else 0 ----
 
 inline int32_t EscapeDouble(double cx, double cy, int32_t n) {
-    double x = cx, y = cy;
-    for (int32_t m = n; m > 0; --m) {
-        double a = x * x;
-        double b = y * y;
-        double t = x * y;
+    for (double x = cx, y = cy; n > 0; --n) {
+        double a = x * x, b = y * y, t = x * y;
         t = t + t;
-        double nx = t + cx;
-        double ny = (b - a) + cy;
-        double s = a + b;
-        if (s >= 4.0) return m;
-        x = nx;
-        y = ny;
+        double nx = t + cx, ny = (b - a) + cy, s = a + b;
+        if (s >= 4.0) return n;
+        x = nx, y = ny;
     }
     return 0;
 }
 
 inline int32_t Escape60(int64_t cx, int64_t cy, int32_t n) {
-    int64_t x = cx, y = cy;
-    for (int32_t m = n; m > 0; --m) {
-        __int128 p = __int128(x) * x;
-        if (uint64_t(p >> 64) >> 58) return m;
-        int64_t sx = int64_t(p >> 60);
-        __int128 q = __int128(y) * y;
-        if (uint64_t(q >> 64) >> 58) return m;
-        int64_t sy = int64_t(q >> 60);
-        __int128 r = __int128(x) * y;
-        __int128 wide = __int128(int64_t(uint64_t(r >> 59))) + cx;
-        if (wide > INT64_MAX || wide < INT64_MIN) return m;
-        int64_t nx = int64_t(wide);
+    for (int64_t x = cx, y = cy; n > 0; --n) {
+        __int128 p = __int128(x) * x, q = __int128(y) * y;
+        if (uint64_t(p >> 64) >> 58 || uint64_t(q >> 64) >> 58) return n;
+        int64_t sx = int64_t(p >> 60), sy = int64_t(q >> 60);
+        __int128 nx = __int128(int64_t(uint64_t((__int128(x) * y) >> 59))) + cx;
+        if (nx > INT64_MAX || nx < INT64_MIN) return n;
         int64_t ny = int64_t(uint64_t(sy) - uint64_t(sx) + uint64_t(cy));
-        if (sx + sy >= (int64_t(4) << 60)) return m;
-        x = nx;
-        y = ny;
+        if (sx + sy >= (int64_t(4) << 60)) return n;
+        x = int64_t(nx), y = ny;
     }
     return 0;
 }
 
 inline int32_t Escape128(const Limbs& cx, const Limbs& cy, int32_t n) {
-    Limbs x = cx, y = cy;
-    for (int32_t m = n; m > 0; --m) {
+    for (Limbs x = cx, y = cy; n > 0; --n) {
         Limbs sx = Square(x), sy = Square(y);
-        Limbs nx = Add(TwiceProduct(x, y), cx);
-        Limbs ny = Add(Add(sy, Neg(sx)), cy);
-        if (Add(sx, sy).w[3] >> 26) return m;
-        x = nx;
-        y = ny;
+        Limbs nx = Add(TwiceProduct(x, y), cx), ny = Add(Add(sy, Neg(sx)), cy);
+        if (Add(sx, sy).w[3] >> 26) return n;
+        x = nx, y = ny;
     }
     return 0;
 }
@@ -119,24 +97,66 @@ inline int32_t Escape128(const Limbs& cx, const Limbs& cy, int32_t n) {
 // The count of picture pixel (col, row) in the format of Calc.NumberMode.
 inline int32_t PixelCount(int col, int row) {
     const int32_t n = View.Iteration;
+    const uint64_t step60 = uint64_t(Calc.PixelStep60);
+    const Limbs step = FromL(Calc.PixelStep128);
     switch (Calc.NumberMode) {
     case ModeDouble:
-        return EscapeDouble(Calc.OriginD_zX + double(col) * Calc.PixelStep,
-                            Calc.OriginD_zY + double(row) * Calc.PixelStep, n);
+        return EscapeDouble(Calc.OriginD_zX + col * Calc.PixelStep, Calc.OriginD_zY + row * Calc.PixelStep, n);
     case ModeFixed60:
-        return Escape60(int64_t(uint64_t(Calc.Origin60_zX) + uint64_t(col) * uint64_t(Calc.PixelStep60)),
-                        int64_t(uint64_t(Calc.Origin60_zY) + uint64_t(row) * uint64_t(Calc.PixelStep60)), n);
-    default: {
-        Limbs step = FromL(Calc.PixelStep128);
-        return Escape128(Add(FromL(Calc.Origin_zX), Times(step, uint32_t(col))),
-                         Add(FromL(Calc.Origin_zY), Times(step, uint32_t(row))), n);
-    }
+        return Escape60(int64_t(uint64_t(Calc.Origin60_zX) + col * step60),
+                        int64_t(uint64_t(Calc.Origin60_zY) + row * step60), n);
+    default:
+        return Escape128(Add(FromL(Calc.Origin_zX), ProductBits(step, {{uint32_t(col)}}, 0)),
+                         Add(FromL(Calc.Origin_zY), ProductBits(step, {{uint32_t(row)}}, 0)), n);
     }
 }
 
 inline uint32_t Colour(int32_t count) {
     if (count == 0) return 0;
     return Palette[uint64_t(std::llrint(double(View.Iteration - count) * View.Color) + View.Offset) & 255];
+}
+
+// ---- Test views ------------------------------------------------------------------------
+
+struct Scene {
+    const char* CenterY;   // real part, decimal
+    const char* CenterX;   // imaginary part, decimal
+    int32_t Zoom, Iteration, Width, Height;
+    uint8_t FpuMode = 1;
+    int32_t CpuPrev = 0;
+    int ForceMode = -1;    // a kernel other than the one the zoom picks
+};
+
+// Installs a view and a fresh pass: every pixel pending, progress grey.
+inline void Install(const Scene& s, int threads) {
+    InitEngineState();
+    BuildPalette();
+    Calc.WindowWidth = s.Width;
+    Calc.WindowHeight = s.Height;
+    View = ViewParams{};
+    View.Center_zY = DecimalToLong128(s.CenterY);
+    View.Center_zX = DecimalToLong128(s.CenterX);
+    View.ld_Zoom = s.Zoom;
+    View.Iteration = View.Alt_Iteration = s.Iteration;
+    View.Color = View.Alt_Color = 4.0;
+    View.Offset = 16;
+    View.FPU_Mode = s.FpuMode;
+    View.CPU_Prev = s.CpuPrev;
+    SetupCalculation();
+    if (s.ForceMode >= 0) Calc.NumberMode = uint8_t(s.ForceMode);
+    Work.ThreadCount = threads;
+    BuildTileTables();
+    for (int row = 0; row < s.Height; ++row) std::fill_n(&MaskAt(0, row), s.Width, -1);
+    std::fill_n(ProgressImage, MaxPixels, 0x808080u);
+}
+
+// All 1024 tiles without time slicing.
+inline void RunPass() {
+    Work.LivePass = false;
+    for (Work.TilePos = 0; Work.TilePos < TileCount; ++Work.TilePos) {
+        PrepareSlice();
+        ComputeTile();
+    }
 }
 
 }  // namespace ref
