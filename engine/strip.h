@@ -41,6 +41,8 @@ struct Lane {
     int32_t m;
 };
 
+// The orbit loops stay out of line: inside the strip walk the compiler would share their
+// registers with the walk's own state and spill the orbit to memory.
 template <class A>
 [[gnu::noinline]] int32_t RunOne(Lane<A>& l) {
     typename A::Value x = l.x, y = l.y;
