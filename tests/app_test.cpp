@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include "app/input.h"
+#include "files/params.h"
+#include "tests/files_test_util.h"
 #include "engine/kernels.h"
 #include "render/colour.h"
 #include "render/cycle.h"
@@ -269,4 +271,41 @@ TEST(ScreenCheck, PictureMissingFromTheScreenIsRedrawnAtMostFiveTimes) {
     HeadlessPumpUntilIdle();
     EXPECT_EQ(Cycle.RedrawRetries, -1);  // the picture reached the screen
     EXPECT_FALSE(HeadlessTimerSet(RedrawRetryTimer));
+}
+
+namespace {
+std::string ViewFile(int32_t zoom) {
+    ViewParams v = CheapView(300);
+    v.ld_Zoom = zoom;
+    char text[2048];
+    int n = FormatParameterFile(v, "test", text, sizeof text);
+    return std::string(text, n > 0 ? n : 0);
+}
+}  // namespace
+
+TEST(StartUp, FileArgumentsAreLookedUpHereThenInThePicturesFolder) {
+    ScratchFolder dir;
+    std::filesystem::create_directory(dir.Path / "Pictures");
+    WriteWholeFile(dir / "Pictures/view.zxp", ViewFile(5));
+    WriteWholeFile(dir / "Pictures/other", ViewFile(6));
+    std::filesystem::current_path(dir.Path);
+    const std::string self = dir / "zentrix";
+    HeadlessSetScreen(320, 200);
+    // "view" is neither here nor "view.zxp" here: the Pictures folder supplies view.zxp.
+    StartProgram({self.c_str(), "view", "4"});
+    EXPECT_EQ(Messages.LoadState, 1);
+    EXPECT_EQ(LoadedParams.ld_Zoom, 5);
+    EXPECT_EQ(Work.ThreadsOption, 4);
+    EXPECT_EQ(std::string(Messages.MessageFileName), dir / "Pictures/view.zxp");
+    // A file in the current folder comes first, and only the first valid file is used.
+    HeadlessPumpUntilIdle();
+    EXPECT_EQ(View.ld_Zoom, 5);           // the first picture shows the loaded view
+    WriteWholeFile(dir / "view.zxp", ViewFile(7));
+    const char* first[] = {self.c_str(), "other", "view", nullptr};
+    ReadCommandLine(3, first);
+    EXPECT_EQ(LoadedParams.ld_Zoom, 6);
+    const char* here[] = {self.c_str(), "view", nullptr};
+    ReadCommandLine(2, here);
+    EXPECT_EQ(LoadedParams.ld_Zoom, 7);
+    EXPECT_STREQ(Messages.MessageFileName, "view.zxp");
 }
