@@ -11,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 #include "app/app.h"
+#include "engine/dispatch.h"
 #include "engine/work.h"
 #include "files/export.h"
 #include "platform/headless/headless.h"
@@ -22,13 +23,16 @@
 namespace {
 
 constexpr const char* Usage =
-    "usage: zentrix-render [--size WxH] [--threads N] VIEW.zxp OUT.png\n"
-    "  --size WxH    picture size, 16x16 up to 1920x1200 (default 1920x1080)\n"
-    "  --threads N   computing threads, 1 to 8 (default: one per processor, at most 8)\n";
+    "usage: zentrix-render [--size WxH] [--threads N] [--kernel PATH] VIEW.zxp OUT.png\n"
+    "  --size WxH     picture size, 16x16 up to 1920x1200 (default 1920x1080)\n"
+    "  --threads N    computing threads, 1 to 8 (default: one per processor, at most 8)\n"
+    "  --kernel PATH  scalar, avx2 or avx512, for comparisons (default: the best the\n"
+    "                 processor offers, as in the explorer)\n";
 
 struct RenderOptions {
     int         Width = 1920, Height = 1080;
     int         Threads = 0;   // automatic, as the explorer without a thread option
+    KernelPath  Kernel = BestKernelPath();
     const char* View = nullptr;
     const char* Out = nullptr;
 };
@@ -76,7 +80,14 @@ int ParseArguments(int argc, char** argv, RenderOptions* o) {
             std::printf("%s", Usage);
             return 0;
         }
-        if (!std::strcmp(a, "--size") || !std::strcmp(a, "--threads")) {
+        if (!std::strcmp(a, "--kernel")) {
+            if (i + 1 >= argc) return UsageError("%s needs a value", a);
+            const char* v = argv[++i];
+            if (!ParseKernelPath(v, &o->Kernel))
+                return UsageError("bad kernel path \"%s\": give scalar, avx2 or avx512", v);
+            if (!KernelPathSupported(o->Kernel))
+                return Fail("this processor cannot run the %s kernels", v);
+        } else if (!std::strcmp(a, "--size") || !std::strcmp(a, "--threads")) {
             if (i + 1 >= argc) return UsageError("%s needs a value", a);
             const char* v = argv[++i];
             if (a[2] == 's' && !ParseSize(v, o))
@@ -178,6 +189,7 @@ int main(int argc, char** argv) {
     if (!OutputPlaceUsable(o.Out)) return Fail("cannot write \"%s\": no such folder, or it is a folder", o.Out);
 
     HeadlessUseRealClock();
+    ForceKernelPath(o.Kernel);
     StartRenderer(o, argv[0]);   // looks the view up and loads it as the explorer does
     if (Messages.LoadState == 0) return Fail("cannot find the view file \"%s\"", o.View);
     if (Messages.LoadState != 1) return Fail("\"%s\" is not a valid view file", Messages.MessageFileName);
@@ -189,5 +201,6 @@ int main(int argc, char** argv) {
     }
     std::printf("%s: %d x %d, %d threads, calculation time %.3f s\n", o.Out, Calc.WindowWidth,
                 Calc.WindowHeight, int(Work.ThreadCount), double(Cycle.CalcTimeMs) / 1000.0);
+    std::printf("kernel path: %s\n", KernelPathName(Dispatch.Path));
     return 0;
 }

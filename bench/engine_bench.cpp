@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <algorithm>
 #include <thread>
+#include "engine/dispatch.h"
 #include "engine/kernels.h"
 #include "engine/state.h"
 #include "engine/work.h"
@@ -41,7 +42,11 @@ void Report(benchmark::State& state, const Scene& s) {
 }
 
 // The whole picture as one strip on the main thread.
-void KernelBench(benchmark::State& state, const Scene& s, uint8_t mode) {
+void KernelBench(benchmark::State& state, const Scene& s, uint8_t mode, KernelPath path) {
+    if (!ForceKernelPath(path)) {
+        state.SkipWithError("the processor lacks this kernel path");
+        return;
+    }
     ref::Install(s, 1);
     if (Calc.NumberMode != mode) state.SkipWithError("view is meant for another kernel");
     Work.LivePass = false;
@@ -80,10 +85,18 @@ void PassBench(benchmark::State& state, const Scene& s) {
 }
 }  // namespace
 
-BENCHMARK_CAPTURE(KernelBench, double/V0, V0, ModeDouble)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(KernelBench, double/V1, V1, ModeDouble)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(KernelBench, fixed60/V2F, V2F, ModeFixed60)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(KernelBench, long128/V2, V2, ModeLong128)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, double/V0/scalar, V0, ModeDouble, KernelPath::Scalar)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, double/V0/avx2, V0, ModeDouble, KernelPath::Avx2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, double/V0/avx512, V0, ModeDouble, KernelPath::Avx512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, double/V1/scalar, V1, ModeDouble, KernelPath::Scalar)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, double/V1/avx2, V1, ModeDouble, KernelPath::Avx2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, double/V1/avx512, V1, ModeDouble, KernelPath::Avx512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, fixed60/V2F/scalar, V2F, ModeFixed60, KernelPath::Scalar)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, fixed60/V2F/avx2, V2F, ModeFixed60, KernelPath::Avx2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, fixed60/V2F/avx512, V2F, ModeFixed60, KernelPath::Avx512)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, long128/V2/scalar, V2, ModeLong128, KernelPath::Scalar)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, long128/V2/avx2, V2, ModeLong128, KernelPath::Avx2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(KernelBench, long128/V2/avx512, V2, ModeLong128, KernelPath::Avx512)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PassBench, pass/V0, V0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(PassBench, pass/V1, V1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(PassBench, pass/V2F, V2F)->Unit(benchmark::kMillisecond)->UseRealTime();

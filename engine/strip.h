@@ -125,24 +125,6 @@ public:
         if (haveB) Finish(bc, br, RunOne(b));
     }
 
-private:
-    const int x1, x2, y2;
-    int row, col;                       // the walk's cursor: the next pixel to look at
-    const int width;
-    const int32_t iteration;
-    const double color;
-    const uint32_t offset;
-    const typename A::Coord startX;
-    typename A::Coord cx, cy;           // coordinates of the cursor's pixel
-
-    void Store(int c, int r, int32_t n) {
-        NAt(c, r) = n;
-        MaskAt(c, r) = n;
-        const int p = c + width * r;
-        ProgressImage[p] = ProgressGreen;
-        ScreenImage[p] = CountColourWith(n, iteration, color, offset);
-    }
-
     // Moves the cursor to the next pixel to compute, copying known counts on the way, and
     // starts the lane on it. False when the strip has no pending pixel left.
     bool NextPending(Lane<A>& lane, int& laneCol, int& laneRow) {
@@ -183,4 +165,24 @@ private:
         Store(c, r, n);
         return true;
     }
+
+    int32_t Iteration() const { return iteration; }
+
+    void Store(int c, int r, int32_t n) {
+        NAt(c, r) = n;
+        MaskAt(c, r) = n;
+        const int p = c + width * r;
+        ProgressImage[p] = ProgressGreen;
+        ScreenImage[p] = CountColourWith(n, iteration, color, offset);
+    }
+
+private:
+    const int x1, x2, y2;
+    int row, col;                       // the walk's cursor: the next pixel to look at
+    const int width;
+    const int32_t iteration;
+    const double color;
+    const uint32_t offset;
+    const typename A::Coord startX;
+    typename A::Coord cx, cy;           // coordinates of the cursor's pixel
 };

@@ -1,0 +1,22 @@
+// engine/dispatch.h - which kernels run: the widest vector path the processor offers, picked
+// once at start-up. Every path gives the same counts; only the speed differs.
+#pragma once
+#include <cstdint>
+
+enum class KernelPath : uint8_t { Scalar, Avx2, Avx512 };
+
+struct DispatchState {
+    KernelPath Path;   // the path the strip kernels take
+};
+extern DispatchState Dispatch;
+
+bool        KernelPathSupported(KernelPath p);   // the processor has what the path needs
+KernelPath  BestKernelPath();
+void        SelectKernels();                     // Dispatch.Path = BestKernelPath()
+bool        ForceKernelPath(KernelPath p);       // false, and nothing changed, if unsupported
+const char* KernelPathName(KernelPath p);        // "scalar", "avx2", "avx512"
+bool        ParseKernelPath(const char* name, KernelPath* p);
+
+// The paths behind ComputeStripDouble (kernels.h), callable directly for comparisons.
+void ComputeStripDoubleScalar(int t);
+void ComputeStripDoubleAvx2(int t);

@@ -1,0 +1,52 @@
+// engine/simd_lanes.h - what the vector kernels share beyond the strip walk: the slice
+// counter taken in batches.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include "engine/work.h"
+#include "platform/platform.h"
+
+// Newly computed pixels are paid for from the shared slice counter a batch at a time, since
+// one locked operation per pixel costs as much as a short orbit and makes the strips of a
+// tile fight over the counter's cache line. A strip takes at most its share of what the
+// counter holds and gives back what it did not use; near the end of a slice it takes one
+// pixel at a time, so the strips together store as many pixels before the clock read as the
+// pixel-by-pixel rule lets them.
+class SliceCredit {
+public:
+    // False when the slice is over: the pixel must not be stored.
+    bool Take() {
+        if (left > 0) {
+            --left;
+            return true;
+        }
+        int32_t old = Work.SliceCounter.load(std::memory_order_relaxed);
+        while (old >= 1) {
+            int32_t want = old / (Work.ThreadCount > 1 ? Work.ThreadCount : 1);
+            want = want < 1 ? 1 : want > Batch ? Batch : want;
+            if (Work.SliceCounter.compare_exchange_weak(old, old - want, std::memory_order_relaxed)) {
+                left = want - 1;
+                return true;
+            }
+        }
+        if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) >= 1) return true;
+        if (PlatPerfCounter() > Work.SliceDeadline) {
+            // The counter is left negative, so every other strip reads the clock after its
+            // next pixel and stops too.
+            Work.SliceExpired.store(true, std::memory_order_relaxed);
+            return false;
+        }
+        Work.SliceCounter.store(Work.SliceReload, std::memory_order_relaxed);
+        return true;
+    }
+
+    // At the end of a finished strip.
+    void GiveBack() {
+        if (left > 0) Work.SliceCounter.fetch_add(left, std::memory_order_relaxed);
+        left = 0;
+    }
+
+private:
+    static constexpr int32_t Batch = 16;
+    int32_t left = 0;
+};
