@@ -1,9 +1,10 @@
-// engine/simd_double_avx2.cpp - the double strip kernel on AVX2: several vectors of four
-// orbits each advance in step. Each lane performs exactly the scalar pass (same operations,
-// same order, no fused multiply-add, escape on an ordered s >= 4 so NaN never escapes), so
-// the counts are the scalar kernel's. When any lane finishes, its pixel is stored and the
-// lane takes the strip's next pending pixel, so narrow strips and scattered pending pixels
-// keep every lane busy.
+// engine/simd_double_avx2.cpp - the double strip kernel on AVX2: three vectors of four orbits
+// each advance in step. Each lane performs exactly the scalar pass (same operations, same
+// order, no fused multiply-add, escape on an ordered s >= 4 so NaN never escapes), so the
+// counts are the scalar kernel's. When any lane finishes, its pixel is stored and the lane
+// takes the strip's next pending pixel, so narrow strips and scattered pending pixels keep
+// every lane busy. The orbits stay in registers the whole time; a lane is refilled by
+// blending the new point into its vectors.
 #include <immintrin.h>
 #include <climits>
 #include "engine/dispatch.h"
@@ -13,113 +14,141 @@
 #include "engine/strip.h"
 
 namespace {
-// Three vectors cover the latency of one pass (multiply, then two dependent additions)
+// Three vectors cover the latency of one pass (a multiply, then two dependent additions)
 // with the two multiply and two add units of current cores.
-constexpr int Vectors = 3;
-constexpr int Lanes = 4 * Vectors;
+constexpr int Lanes = 12;
 
-struct LaneSet {
-    alignas(32) double x[Lanes];
-    alignas(32) double y[Lanes];
-    alignas(32) double cx[Lanes];
-    alignas(32) double cy[Lanes];
+struct Orbits {
+    __m256d x, y, cx, cy;
+    __m256d rx, ry;   // an earlier z of the same orbit, NaN when none is kept yet
+};
+
+// One pass on four orbits, z advanced in place; the escape bits of the old z.
+[[gnu::always_inline, gnu::target("avx2")]] inline int Pass(Orbits& o, __m256d four) {
+    const __m256d a = _mm256_mul_pd(o.x, o.x);
+    const __m256d b = _mm256_mul_pd(o.y, o.y);
+    __m256d t = _mm256_mul_pd(o.x, o.y);
+    t = _mm256_add_pd(t, t);
+    o.x = _mm256_add_pd(t, o.cx);
+    o.y = _mm256_add_pd(_mm256_sub_pd(b, a), o.cy);
+    const __m256d s = _mm256_add_pd(a, b);
+    return _mm256_movemask_pd(_mm256_cmp_pd(s, four, _CMP_GE_OQ));
+}
+
+// The lanes whose new z repeats the kept one exactly. Every z from the kept one on has
+// passed without escaping, and the orbit now runs through them again for ever: it will
+// never escape, and its count is 0 like at the end of the limit.
+[[gnu::always_inline, gnu::target("avx2")]] inline int Repeats(const Orbits& o) {
+    const __m256d same = _mm256_and_pd(_mm256_cmp_pd(o.x, o.rx, _CMP_EQ_OQ), _mm256_cmp_pd(o.y, o.ry, _CMP_EQ_OQ));
+    return _mm256_movemask_pd(same);
+}
+
+[[gnu::always_inline, gnu::target("avx2")]] inline void Keep(Orbits& o) {
+    o.rx = o.x;
+    o.ry = o.y;
+}
+
+// Lane `lane` of the four starts afresh at z = c = (px, py).
+[[gnu::always_inline, gnu::target("avx2")]] inline void Put(Orbits& o, int lane, double px, double py) {
+    alignas(32) static const int64_t select[4][4] = {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, 0, -1}};
+    const __m256d sel = _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(select[lane])));
+    const __m256d vx = _mm256_set1_pd(px), vy = _mm256_set1_pd(py);
+    o.x = _mm256_blendv_pd(o.x, vx, sel);
+    o.cx = _mm256_blendv_pd(o.cx, vx, sel);
+    o.y = _mm256_blendv_pd(o.y, vy, sel);
+    o.cy = _mm256_blendv_pd(o.cy, vy, sel);
+    const __m256d none = _mm256_set1_pd(__builtin_nan(""));
+    o.rx = _mm256_blendv_pd(o.rx, none, sel);
+    o.ry = _mm256_blendv_pd(o.ry, none, sel);
+}
+
+struct LaneBook {
     // The pass index at which the lane's down-counter reaches 1; INT64_MAX for an idle
     // lane. Passes are numbered for the whole call, so lanes that go on need no update.
     int64_t stop[Lanes];
     int col[Lanes], row[Lanes];
+    uint32_t busy;   // bit i: lane i has a pixel
 };
 
-// All lanes advance until one escapes or the pass budget runs out; returns the passes
-// completed before the last one, whose escape bits come back in out and whose new z is in
-// the lane set. Idle lanes orbit at 0 and never escape.
-[[gnu::noinline, gnu::target("avx2")]] int32_t RunLanes(LaneSet& s, int32_t budget, uint32_t& out) {
-    __m256d x[Vectors], y[Vectors], cx[Vectors], cy[Vectors];
-    for (int v = 0; v < Vectors; ++v) {
-        x[v] = _mm256_load_pd(s.x + 4 * v);
-        y[v] = _mm256_load_pd(s.y + 4 * v);
-        cx[v] = _mm256_load_pd(s.cx + 4 * v);
-        cy[v] = _mm256_load_pd(s.cy + 4 * v);
-    }
-    const __m256d four = _mm256_set1_pd(4.0);
-    int32_t done = 0;
-    for (;;) {
-        __m256d nx[Vectors], ny[Vectors];
-        int mask = 0;
-        for (int v = 0; v < Vectors; ++v) {
-            const __m256d a = _mm256_mul_pd(x[v], x[v]);
-            const __m256d b = _mm256_mul_pd(y[v], y[v]);
-            __m256d t = _mm256_mul_pd(x[v], y[v]);
-            t = _mm256_add_pd(t, t);
-            nx[v] = _mm256_add_pd(t, cx[v]);
-            ny[v] = _mm256_add_pd(_mm256_sub_pd(b, a), cy[v]);
-            const __m256d sum = _mm256_add_pd(a, b);
-            mask |= _mm256_movemask_pd(_mm256_cmp_pd(sum, four, _CMP_GE_OQ)) << (4 * v);
-        }
-        if (mask != 0 || done == budget) {
-            for (int v = 0; v < Vectors; ++v) {
-                _mm256_store_pd(s.x + 4 * v, nx[v]);
-                _mm256_store_pd(s.y + 4 * v, ny[v]);
-            }
-            out = uint32_t(mask);
-            return done;
-        }
-        ++done;
-        for (int v = 0; v < Vectors; ++v) {
-            x[v] = nx[v];
-            y[v] = ny[v];
-        }
-    }
-}
-
-// Starts lane i on the strip's next pending pixel, its first pass being pass k; false, with
-// the lane idle, if none is left.
-bool Refill(StripWalk<DoubleArith>& walk, LaneSet& s, int i, int64_t k) {
-    Lane<DoubleArith> l;
-    if (walk.NextPending(l, s.col[i], s.row[i])) {
-        s.x[i] = l.x;
-        s.y[i] = l.y;
-        s.cx[i] = l.cx;
-        s.cy[i] = l.cy;
-        s.stop[i] = k + l.m - 1;
-        return true;
-    }
-    s.x[i] = s.y[i] = s.cx[i] = s.cy[i] = 0.0;
-    s.stop[i] = INT64_MAX;
-    return false;
-}
-
-int64_t LeastStop(const LaneSet& s) {
+int64_t LeastStop(const LaneBook& b) {
     int64_t least = INT64_MAX;
-    for (int i = 0; i < Lanes; ++i) least = s.stop[i] < least ? s.stop[i] : least;
+    for (int i = 0; i < Lanes; ++i) least = b.stop[i] < least ? b.stop[i] : least;
     return least;
+}
+// Lane i takes the strip's next pending pixel, its first pass being pass k, or goes idle
+// when none is left.
+[[gnu::always_inline, gnu::target("avx2")]] inline void Refill(StripWalk<DoubleArith>& walk, LaneBook& book, Orbits& o0,
+                                                              Orbits& o1, Orbits& o2, int i, int64_t k, int& active) {
+    Lane<DoubleArith> l;
+    double px = 0.0, py = 0.0;
+    if (walk.NextPending(l, book.col[i], book.row[i])) {
+        px = l.cx;
+        py = l.cy;
+        book.stop[i] = k + l.m - 1;
+        book.busy |= 1u << i;
+        ++active;
+    } else {
+        book.stop[i] = INT64_MAX;
+        book.busy &= ~(1u << i);
+    }
+    Orbits& o = i < 4 ? o0 : i < 8 ? o1 : o2;
+    Put(o, i & 3, px, py);
 }
 }  // namespace
 
-void ComputeStripDoubleAvx2(int t) {
+[[gnu::target("avx2")]] void ComputeStripDoubleAvx2(int t) {
     StripWalk<DoubleArith> walk(t);
     SliceCredit credit;
-    LaneSet s;
+    LaneBook book;
+    book.busy = 0;
+    Orbits o0, o1, o2;
+    o0.x = o0.y = o0.cx = o0.cy = _mm256_setzero_pd();   // idle lanes orbit at 0 and never escape
+    o0.rx = o0.ry = _mm256_set1_pd(__builtin_nan(""));
+    o1 = o2 = o0;
     int64_t k = 0;   // the next pass
     int active = 0;
-    for (int i = 0; i < Lanes; ++i) active += Refill(walk, s, i, k);
-    int64_t least = LeastStop(s);
+
+    for (int i = 0; i < Lanes; ++i) Refill(walk, book, o0, o1, o2, i, k, active);
+    const __m256d four = _mm256_set1_pd(4.0);
+    int64_t least = LeastStop(book);
     while (active > 0) {
-        uint32_t out;
         // No lane can run out before the one with the earliest stop.
-        const int64_t last = k + RunLanes(s, int32_t(least - k), out);
-        uint32_t finished = out;
+        const int32_t budget = int32_t(least - k);
+        int32_t done = 0;
+        uint32_t out, repeat = 0;
+        for (;;) {
+            out = uint32_t(Pass(o0, four) | Pass(o1, four) << 4 | Pass(o2, four) << 8);
+            if (out != 0 || done == budget) break;
+            ++done;
+            // Every second pass also looks for an exact repeat, which ends most orbits
+            // inside the set long before the limit.
+            out = uint32_t(Pass(o0, four) | Pass(o1, four) << 4 | Pass(o2, four) << 8);
+            repeat = uint32_t(Repeats(o0) | Repeats(o1) << 4 | Repeats(o2) << 8);
+            if ((out | repeat) != 0 || done == budget) break;
+            ++done;
+            // A fresh z kept every 64 passes catches cycles up to that length.
+            if (((k + done) & 63) < 2) {
+                Keep(o0);
+                Keep(o1);
+                Keep(o2);
+            }
+        }
+        const int64_t last = k + done;
+        // Idle lanes sit at 0, which repeats.
+        uint32_t finished = out | (repeat & book.busy);
         if (last == least)
-            for (int i = 0; i < Lanes; ++i) finished |= uint32_t(s.stop[i] == last) << i;
+            for (int i = 0; i < Lanes; ++i) finished |= uint32_t(book.stop[i] == last) << i;
         k = last + 1;
         for (; finished != 0; finished &= finished - 1) {
             const int i = __builtin_ctz(finished);
-            const int32_t count = (out >> i) & 1 ? int32_t(s.stop[i] - last + 1) : 0;
+            const int32_t count = (out >> i) & 1 ? int32_t(book.stop[i] - last + 1) : 0;
             // Orbits in flight stay -1 when the slice ends; the next call starts them afresh.
             if (!credit.Take()) return;
-            walk.Store(s.col[i], s.row[i], count);
-            active -= !Refill(walk, s, i, k);
+            walk.Store(book.col[i], book.row[i], count);
+            --active;
+            Refill(walk, book, o0, o1, o2, i, k, active);
         }
-        least = LeastStop(s);
+        least = LeastStop(book);
     }
     credit.GiveBack();
 }
