@@ -86,6 +86,15 @@ template <class A>
     }
 }
 
+// An arithmetic may bring its own orbit loop (compiled for other instructions, say).
+template <class A>
+inline int32_t RunOrbit(Lane<A>& l) {
+    if constexpr (requires { A::Run(l); })
+        return A::Run(l);
+    else
+        return RunOne(l);
+}
+
 template <class A>
 class StripWalk {
 public:
@@ -102,7 +111,7 @@ public:
         bool haveA = NextPending(a, ac, ar);
         if constexpr (!A::Paired) {
             while (haveA) {
-                if (!Finish(ac, ar, RunOne(a))) return;
+                if (!Finish(ac, ar, RunOrbit(a))) return;
                 haveA = NextPending(a, ac, ar);
             }
             return;
@@ -121,8 +130,8 @@ public:
             }
         }
         // The walk is over; at most one orbit is left.
-        if (haveA) Finish(ac, ar, RunOne(a));
-        if (haveB) Finish(bc, br, RunOne(b));
+        if (haveA) Finish(ac, ar, RunOrbit(a));
+        if (haveB) Finish(bc, br, RunOrbit(b));
     }
 
     // Moves the cursor to the next pixel to compute, copying known counts on the way, and
