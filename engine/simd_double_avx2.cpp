@@ -117,22 +117,26 @@ int64_t LeastStop(const LaneBook& b) {
         int32_t done = 0;
         uint32_t out, repeat = 0;
         for (;;) {
-            out = uint32_t(Pass(o0, four) | Pass(o1, four) << 4 | Pass(o2, four) << 8);
-            if (out != 0 || done == budget) break;
-            ++done;
-            // Every second pass also looks for an exact repeat, which ends most orbits
+#pragma GCC unroll 3
+            for (int j = 0; j < 3; ++j) {
+                out = uint32_t(Pass(o0, four) | Pass(o1, four) << 4 | Pass(o2, four) << 8);
+                if (out != 0 || done == budget) goto over;
+                ++done;
+            }
+            // Every fourth pass also looks for an exact repeat, which ends most orbits
             // inside the set long before the limit.
             out = uint32_t(Pass(o0, four) | Pass(o1, four) << 4 | Pass(o2, four) << 8);
             repeat = uint32_t(Repeats(o0) | Repeats(o1) << 4 | Repeats(o2) << 8);
             if ((out | repeat) != 0 || done == budget) break;
             ++done;
             // A fresh z kept every 64 passes catches cycles up to that length.
-            if (((k + done) & 63) < 2) {
+            if (((k + done) & 63) < 4) {
                 Keep(o0);
                 Keep(o1);
                 Keep(o2);
             }
         }
+    over:
         const int64_t last = k + done;
         // Idle lanes sit at 0, which repeats.
         uint32_t finished = out | (repeat & book.busy);
