@@ -11,10 +11,8 @@ bool KernelPathSupported(KernelPath p) {
     switch (p) {
     case KernelPath::Scalar: return true;
 #if defined(__x86_64__)
-    // The vector paths also run the long128 orbit built for BMI2.
-    case KernelPath::Avx2: return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
-    case KernelPath::Avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
+    case KernelPath::Avx2: return __builtin_cpu_supports("avx2");
+    case KernelPath::Avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
 #endif
     default: return false;
     }

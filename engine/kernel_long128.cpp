@@ -1,7 +1,6 @@
 // engine/kernel_long128.cpp - the strip kernel in long128, for the deepest zooms. Squares and
 // the doubled cross product come from complement magnitudes (fixed.h); the orbit stays in
 // range because the format is used only while the view lies inside (-3.9, 3.9).
-#include "engine/dispatch.h"
 #include "engine/kernels.h"
 #include "engine/strip.h"
 
@@ -25,31 +24,6 @@ struct Long128Arith {
         return (Add128(sx, sy).hi >> 58) != 0;
     }
 };
-
-// The same arithmetic with the orbit loop built for the flag-free multiply of BMI2 (which
-// every processor of the vector paths has): fewer moves around each 64 x 64 product, the
-// same bits.
-struct Long128ArithBmi2 : Long128Arith {
-    static int32_t Run(Lane<Long128ArithBmi2>& l);
-};
-
-[[gnu::noinline, gnu::target("bmi2")]] int32_t Long128ArithBmi2::Run(Lane<Long128ArithBmi2>& l) {
-    long128 x = l.x, y = l.y;
-    const long128 cx = l.cx, cy = l.cy;
-    int32_t m = l.m;
-    for (;;) {
-        long128 nx, ny;
-        const int32_t r = PassResult(Pass(x, y, cx, cy, nx, ny), m);
-        if (r >= 0) return r;
-        x = nx;
-        y = ny;
-    }
-}
 }  // namespace
 
-void ComputeStripLong128(int t) {
-    if (Dispatch.Path == KernelPath::Scalar)
-        StripWalk<Long128Arith>(t).Run();
-    else
-        StripWalk<Long128ArithBmi2>(t).Run();
-}
+void ComputeStripLong128(int t) { StripWalk<Long128Arith>(t).Run(); }

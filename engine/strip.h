@@ -86,15 +86,6 @@ template <class A>
     }
 }
 
-// An arithmetic may bring its own orbit loop (compiled for other instructions, say).
-template <class A>
-inline int32_t RunOrbit(Lane<A>& l) {
-    if constexpr (requires { A::Run(l); })
-        return A::Run(l);
-    else
-        return RunOne(l);
-}
-
 template <class A>
 class StripWalk {
 public:
@@ -111,7 +102,7 @@ public:
         bool haveA = NextPending(a, ac, ar);
         if constexpr (!A::Paired) {
             while (haveA) {
-                if (!Finish(ac, ar, RunOrbit(a))) return;
+                if (!Finish(ac, ar, RunOne(a))) return;
                 haveA = NextPending(a, ac, ar);
             }
             return;
@@ -130,8 +121,8 @@ public:
             }
         }
         // The walk is over; at most one orbit is left.
-        if (haveA) Finish(ac, ar, RunOrbit(a));
-        if (haveB) Finish(bc, br, RunOrbit(b));
+        if (haveA) Finish(ac, ar, RunOne(a));
+        if (haveB) Finish(bc, br, RunOne(b));
     }
 
     // Moves the cursor to the next pixel to compute, copying known counts on the way, and
