@@ -1,10 +1,10 @@
-// engine/simd_double_avx2.cpp - the double strip kernel on AVX2: three vectors of four orbits
-// each advance in step. Each lane performs exactly the scalar pass (same operations, same
-// order, no fused multiply-add, escape on an ordered s >= 4 so NaN never escapes), so the
-// counts are the scalar kernel's. When any lane finishes, its pixel is stored and the lane
+// engine/simd_double_avx2.cpp - the double strip kernel on AVX2: four vectors of four orbits
+// each advance in step. Each lane rounds exactly as the scalar pass does (the same operations
+// in the same order, no fused multiply-add, escape on an ordered s >= 4 so NaN never
+// escapes), so the counts are the scalar kernel's. When any lane finishes, its pixel is stored and the lane
 // takes the strip's next pending pixel, so narrow strips and scattered pending pixels keep
-// every lane busy. The orbits stay in registers the whole time; a lane is refilled by
-// blending the new point into its vectors.
+// every lane busy. The orbits stay in vector variables the whole time; a lane is refilled
+// by blending the new point into its vectors.
 #include <immintrin.h>
 #include <climits>
 #include "engine/dispatch.h"
@@ -14,9 +14,9 @@
 #include "engine/strip.h"
 
 namespace {
-// Three vectors cover the latency of one pass (a multiply, then two dependent additions)
-// with the two multiply and two add units of current cores.
-constexpr int Lanes = 12;
+// A pass is a chain of three dependent operations of three or four cycles each; four
+// vectors in flight keep the multiply and add units fed through it.
+constexpr int Lanes = 16;
 
 struct Orbits {
     __m256d x, y, cx, cy;
@@ -24,11 +24,13 @@ struct Orbits {
 };
 
 // One pass on four orbits, z advanced in place; the escape bits of the old z.
-[[gnu::always_inline, gnu::target("avx2")]] inline int Pass(Orbits& o, __m256d four) {
+[[gnu::always_inline, gnu::target("avx2")]] inline int Pass(Orbits& o, __m256d four, __m256d two) {
     const __m256d a = _mm256_mul_pd(o.x, o.x);
     const __m256d b = _mm256_mul_pd(o.y, o.y);
     __m256d t = _mm256_mul_pd(o.x, o.y);
-    t = _mm256_add_pd(t, t);
+    // t + t as t * 2: the same exact doubling (overflow and NaN included), but on the
+    // multiply units, which have room, while the add units limit the pass.
+    t = _mm256_mul_pd(t, two);
     o.x = _mm256_add_pd(t, o.cx);
     o.y = _mm256_add_pd(_mm256_sub_pd(b, a), o.cy);
     const __m256d s = _mm256_add_pd(a, b);
@@ -78,7 +80,7 @@ int64_t LeastStop(const LaneBook& b) {
 // Lane i takes the strip's next pending pixel, its first pass being pass k, or goes idle
 // when none is left.
 [[gnu::always_inline, gnu::target("avx2")]] inline void Refill(StripWalk<DoubleArith>& walk, LaneBook& book, Orbits& o0,
-                                                              Orbits& o1, Orbits& o2, int i, int64_t k, int& active) {
+                                                              Orbits& o1, Orbits& o2, Orbits& o3, int i, int64_t k, int& active) {
     Lane<DoubleArith> l;
     double px = 0.0, py = 0.0;
     if (walk.NextPending(l, book.col[i], book.row[i])) {
@@ -91,7 +93,7 @@ int64_t LeastStop(const LaneBook& b) {
         book.stop[i] = INT64_MAX;
         book.busy &= ~(1u << i);
     }
-    Orbits& o = i < 4 ? o0 : i < 8 ? o1 : o2;
+    Orbits& o = i < 4 ? o0 : i < 8 ? o1 : i < 12 ? o2 : o3;
     Put(o, i & 3, px, py);
 }
 }  // namespace
@@ -101,15 +103,15 @@ int64_t LeastStop(const LaneBook& b) {
     SliceCredit credit;
     LaneBook book;
     book.busy = 0;
-    Orbits o0, o1, o2;
+    Orbits o0, o1, o2, o3;
     o0.x = o0.y = o0.cx = o0.cy = _mm256_setzero_pd();   // idle lanes orbit at 0 and never escape
     o0.rx = o0.ry = _mm256_set1_pd(__builtin_nan(""));
-    o1 = o2 = o0;
+    o1 = o2 = o3 = o0;
     int64_t k = 0;   // the next pass
     int active = 0;
 
-    for (int i = 0; i < Lanes; ++i) Refill(walk, book, o0, o1, o2, i, k, active);
-    const __m256d four = _mm256_set1_pd(4.0);
+    for (int i = 0; i < Lanes; ++i) Refill(walk, book, o0, o1, o2, o3, i, k, active);
+    const __m256d four = _mm256_set1_pd(4.0), two = _mm256_set1_pd(2.0);
     int64_t least = LeastStop(book);
     while (active > 0) {
         // No lane can run out before the one with the earliest stop.
@@ -119,14 +121,14 @@ int64_t LeastStop(const LaneBook& b) {
         for (;;) {
 #pragma GCC unroll 3
             for (int j = 0; j < 3; ++j) {
-                out = uint32_t(Pass(o0, four) | Pass(o1, four) << 4 | Pass(o2, four) << 8);
+                out = uint32_t(Pass(o0, four, two) | Pass(o1, four, two) << 4 | Pass(o2, four, two) << 8 | Pass(o3, four, two) << 12);
                 if (out != 0 || done == budget) goto over;
                 ++done;
             }
             // Every fourth pass also looks for an exact repeat, which ends most orbits
             // inside the set long before the limit.
-            out = uint32_t(Pass(o0, four) | Pass(o1, four) << 4 | Pass(o2, four) << 8);
-            repeat = uint32_t(Repeats(o0) | Repeats(o1) << 4 | Repeats(o2) << 8);
+            out = uint32_t(Pass(o0, four, two) | Pass(o1, four, two) << 4 | Pass(o2, four, two) << 8 | Pass(o3, four, two) << 12);
+            repeat = uint32_t(Repeats(o0) | Repeats(o1) << 4 | Repeats(o2) << 8 | Repeats(o3) << 12);
             if ((out | repeat) != 0 || done == budget) break;
             ++done;
             // A fresh z kept every 64 passes catches cycles up to that length.
@@ -134,6 +136,7 @@ int64_t LeastStop(const LaneBook& b) {
                 Keep(o0);
                 Keep(o1);
                 Keep(o2);
+                Keep(o3);
             }
         }
     over:
@@ -150,7 +153,7 @@ int64_t LeastStop(const LaneBook& b) {
             if (!credit.Take()) return;
             walk.Store(book.col[i], book.row[i], count);
             --active;
-            Refill(walk, book, o0, o1, o2, i, k, active);
+            Refill(walk, book, o0, o1, o2, o3, i, k, active);
         }
         least = LeastStop(book);
     }
