@@ -146,16 +146,20 @@ int64_t LeastStop(const LaneBook& b) {
         if (last == least)
             for (int i = 0; i < Lanes; ++i) finished |= uint32_t(book.stop[i] == last) << i;
         k = last + 1;
+        bool recount = false;
         for (; finished != 0; finished &= finished - 1) {
             const int i = __builtin_ctz(finished);
             const int32_t count = (out >> i) & 1 ? int32_t(book.stop[i] - last + 1) : 0;
             // Orbits in flight stay -1 when the slice ends; the next call starts them afresh.
             if (!credit.Take()) return;
             walk.Store(book.col[i], book.row[i], count);
+            // Every orbit starts with the same limit, so a refilled lane stops after all
+            // the others: the earliest stop moves only when its own lane finishes.
+            recount |= book.stop[i] == least;
             --active;
             Refill(walk, book, o0, o1, o2, o3, i, k, active);
         }
-        least = LeastStop(book);
+        if (recount) least = LeastStop(book);
     }
     credit.GiveBack();
 }
