@@ -124,6 +124,19 @@ TEST(KernelPaths, EngineViewsMatchScalar) {
     }
 }
 
+// Strips of the explorer's shape: at 1920 columns and 8 threads a strip is 7 or 8 columns
+// of a tile's rows; at one thread a strip crosses many rows, so lanes refill across rows.
+// Then a refinement-like pass: only every seventh pixel pending.
+TEST(KernelPaths, WideStripsAndScatteredPendingPixelsMatchScalar) {
+    const Scene wide{"-0.75", "0.1", 0, 300, 1920, 64};
+    ExpectSamePictures(wide, 8, AllPending(wide));
+    const Scene tall{"-1.2", "0.25", 4, 600, 480, 96};
+    ExpectSamePictures(tall, 1, AllPending(tall));
+    std::vector<int32_t> known(tall.Width * tall.Height);
+    for (size_t i = 0; i < known.size(); ++i) known[i] = i % 7 == 3 ? -1 : int32_t(i % 11);
+    ExpectSamePictures(tall, 2, known);
+}
+
 TEST(KernelPaths, RandomViewsWithKnownCountsMatchScalar) {
     std::mt19937 rng(20261207);
     std::vector<std::string> texts;   // the scenes keep pointers into these
