@@ -78,23 +78,35 @@ int64_t LeastStop(const LaneBook& b) {
     return least;
 }
 // Lane i takes the strip's next pending pixel, its first pass being pass k, or goes idle
-// when none is left.
-[[gnu::always_inline, gnu::target("avx2")]] inline void Refill(StripWalk<DoubleArith>& walk, LaneBook& book, Orbits& o0,
-                                                              Orbits& o1, Orbits& o2, Orbits& o3, int i, int64_t k, int& active) {
+// when none is left. A pixel whose first pass escapes (most of those far outside the set)
+// is finished here, by that same pass done on its own, and never takes a lane: it would
+// only cost a trip out of the vector loop. False when the slice is over.
+[[gnu::always_inline, gnu::target("avx2")]] inline bool Refill(StripWalk<DoubleArith>& walk, SliceCredit& credit,
+                                                              LaneBook& book, Orbits& o0, Orbits& o1, Orbits& o2,
+                                                              Orbits& o3, int i, int64_t k, int& active) {
     Lane<DoubleArith> l;
     double px = 0.0, py = 0.0;
-    if (walk.NextPending(l, book.col[i], book.row[i])) {
+    book.stop[i] = INT64_MAX;
+    book.busy &= ~(1u << i);
+    while (walk.NextPending(l, book.col[i], book.row[i])) {
+        const double a = l.x * l.x;
+        const double b = l.y * l.y;
+        const double s = a + b;
+        if (s >= 4.0) {
+            if (!credit.Take()) return false;
+            walk.Store(book.col[i], book.row[i], l.m);
+            continue;
+        }
         px = l.cx;
         py = l.cy;
         book.stop[i] = k + l.m - 1;
         book.busy |= 1u << i;
         ++active;
-    } else {
-        book.stop[i] = INT64_MAX;
-        book.busy &= ~(1u << i);
+        break;
     }
     Orbits& o = i < 4 ? o0 : i < 8 ? o1 : i < 12 ? o2 : o3;
     Put(o, i & 3, px, py);
+    return true;
 }
 }  // namespace
 
@@ -110,7 +122,8 @@ int64_t LeastStop(const LaneBook& b) {
     int64_t k = 0;   // the next pass
     int active = 0;
 
-    for (int i = 0; i < Lanes; ++i) Refill(walk, book, o0, o1, o2, o3, i, k, active);
+    for (int i = 0; i < Lanes; ++i)
+        if (!Refill(walk, credit, book, o0, o1, o2, o3, i, k, active)) return;
     const __m256d four = _mm256_set1_pd(4.0), two = _mm256_set1_pd(2.0);
     int64_t least = LeastStop(book);
     while (active > 0) {
@@ -157,7 +170,7 @@ int64_t LeastStop(const LaneBook& b) {
             // the others: the earliest stop moves only when its own lane finishes.
             recount |= book.stop[i] == least;
             --active;
-            Refill(walk, book, o0, o1, o2, o3, i, k, active);
+            if (!Refill(walk, credit, book, o0, o1, o2, o3, i, k, active)) return;
         }
         if (recount) least = LeastStop(book);
     }

@@ -3,6 +3,7 @@
 // zooms where the format changes), known counts scattered among pending pixels, several
 // strips per tile, and tiles cut short by their slice and resumed.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -52,11 +53,21 @@ Picture Render(KernelPath path, const Scene& s, int threads, const std::vector<i
     }
     Work.LivePass = true;
     HeadlessSetTicksPerRead(2 * Calc.QpcFrequency);   // every clock read finds the slice over
+    auto pending = [&] {
+        int n = 0;
+        for (int row = 0; row < s.Height; ++row) n += int(std::count(&MaskAt(0, row), &MaskAt(s.Width, row), -1));
+        return n;
+    };
     for (Work.TilePos = 0; Work.TilePos < TileCount; ++Work.TilePos) {
+        int before = pending();
         do {
             PrepareSlice();
             Work.SliceCounter = perSlice;
             ComputeTile();
+            // Each slice stores exactly what the counter allowed, however the pixels ended.
+            const int after = pending();
+            EXPECT_TRUE(Work.SliceExpired ? before - after == perSlice : before - after <= perSlice);
+            before = after;
         } while (Work.SliceExpired);
     }
     HeadlessSetTicksPerRead(0);
@@ -164,6 +175,7 @@ TEST(KernelPaths, RandomViewsWithKnownCountsMatchScalar) {
 TEST(KernelPaths, ExpiredSlicesResumeToTheScalarPicture) {
     const Scene views[] = {
         {"-0.75", "0.1", 0, 400, 48, 32},
+        {"1.5", "0", -4, 300, 48, 32},   // many pixels that escape in their first pass
         {"-0.7453", "0.1127", 10, 300, 48, 32, 0},
         {Misiurewicz, "0", 60, 300, 32, 24},
     };
