@@ -95,12 +95,16 @@ TEST(PreviewCycle, LimitChangesKeepEscapingColours) {
     const std::vector<uint32_t> before(ScreenImage, ScreenImage + W * H);
     Command(CmdIterationUp);
     for (int i = 0; i < W * H; i++) {
-        if (old[i] != 0) ASSERT_EQ(ScreenImage[i], before[i]) << i;
+        if (old[i] != 0) {
+            ASSERT_EQ(ScreenImage[i], before[i]) << i;
+        }
     }
     Command(CmdIterationDown);
     EXPECT_EQ(View.Iteration, 256);
     for (int i = 0; i < W * H; i++) {
-        if (old[i] != 0) ASSERT_EQ(ScreenImage[i], before[i]) << i;
+        if (old[i] != 0) {
+            ASSERT_EQ(ScreenImage[i], before[i]) << i;
+        }
     }
 }
 
