@@ -18,7 +18,7 @@ rm -f shot-*.ppm window.ppm
 start_xvfb
 
 # The expected window, and where it must stand on the screen.
-read -r win_x win_y win_w win_h < <("$snapshot" window.ppm "$screen_w" "$screen_h" "${args[@]}") ||
+read -r win_x win_y win_w win_h < <("$snapshot" window.ppm "$screen_w" "$screen_h" "" "${args[@]}") ||
     { echo "the headless snapshot failed"; exit 1; }
 echo "headless window ${win_w}x${win_h} at ($win_x, $win_y)"
 
