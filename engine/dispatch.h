@@ -20,3 +20,4 @@ bool        ParseKernelPath(const char* name, KernelPath* p);
 // The paths behind ComputeStripDouble (kernels.h), callable directly for comparisons.
 void ComputeStripDoubleScalar(int t);
 void ComputeStripDoubleAvx2(int t);
+void ComputeStripDoubleAvx512(int t);

@@ -9,8 +9,9 @@
 void ComputeStripDoubleScalar(int t) { StripWalk<DoubleArith>(t).Run(); }
 
 void ComputeStripDouble(int t) {
-    if (Dispatch.Path == KernelPath::Scalar)
-        ComputeStripDoubleScalar(t);
-    else
-        ComputeStripDoubleAvx2(t);
+    switch (Dispatch.Path) {
+    case KernelPath::Avx512: ComputeStripDoubleAvx512(t); break;
+    case KernelPath::Avx2: ComputeStripDoubleAvx2(t); break;
+    default: ComputeStripDoubleScalar(t); break;
+    }
 }
