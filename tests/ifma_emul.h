@@ -1,0 +1,80 @@
+// tests/ifma_emul.h - the vector operations of the Fixed60 pass (engine/simd_fixed60_pass.h)
+// emulated lane by lane, so the pass can be checked on processors without AVX-512. Each
+// function is the documented operation of the one AVX-512 instruction that
+// engine/simd_fixed60_ifma.h maps it to, written out on eight 64-bit lanes; a pass that is
+// exact here is exact on the hardware as far as that mapping holds.
+#pragma once
+#include <cstdint>
+
+struct EmulIfmaOps {
+    struct Vec {
+        int64_t lane[8];
+    };
+    typedef uint8_t Mask;   // __mmask8
+
+    static uint64_t U(int64_t v) { return static_cast<uint64_t>(v); }
+    static int64_t S(uint64_t v) { return static_cast<int64_t>(v); }
+
+    // _mm512_set1_epi64
+    static Vec Set1(long long v) {
+        Vec r;
+        for (int64_t& l : r.lane) l = v;
+        return r;
+    }
+    // _mm512_add_epi64, _mm512_sub_epi64: modulo 2^64
+    static Vec Add(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = S(U(a.lane[i]) + U(b.lane[i]));
+        return a;
+    }
+    static Vec Sub(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = S(U(a.lane[i]) - U(b.lane[i]));
+        return a;
+    }
+    // _mm512_slli_epi64, _mm512_srli_epi64: counts above 63 give 0
+    template <unsigned N>
+    static Vec ShiftLeft(Vec a) {
+        for (int64_t& l : a.lane) l = N > 63 ? 0 : S(U(l) << (N & 63));
+        return a;
+    }
+    template <unsigned N>
+    static Vec ShiftRight(Vec a) {
+        for (int64_t& l : a.lane) l = N > 63 ? 0 : S(U(l) >> (N & 63));
+        return a;
+    }
+    // _mm512_madd52lo_epu64, _mm512_madd52hi_epu64: the 104-bit product of bits 51..0 of b
+    // and c; its bits 51..0 (lo) or 103..52 (hi) added to a modulo 2^64.
+    static unsigned __int128 Product52(int64_t b, int64_t c) {
+        const uint64_t m = (uint64_t(1) << 52) - 1;
+        return static_cast<unsigned __int128>(U(b) & m) * (U(c) & m);
+    }
+    static Vec MulAdd52Lo(Vec a, Vec b, Vec c) {
+        const uint64_t m = (uint64_t(1) << 52) - 1;
+        for (int i = 0; i < 8; ++i) a.lane[i] = S(U(a.lane[i]) + (uint64_t(Product52(b.lane[i], c.lane[i])) & m));
+        return a;
+    }
+    static Vec MulAdd52Hi(Vec a, Vec b, Vec c) {
+        const uint64_t m = (uint64_t(1) << 52) - 1;
+        for (int i = 0; i < 8; ++i) a.lane[i] = S(U(a.lane[i]) + (uint64_t(Product52(b.lane[i], c.lane[i]) >> 52) & m));
+        return a;
+    }
+    // _mm512_ternarylogic_epi64(a, b, c, 0xFE): bit j of the result is bit 4a + 2b + c of the
+    // truth table, with a, b, c the bits j of the operands; here all bits at once, as the union
+    // of the table's combinations (minterms).
+    static Vec Or3(Vec a, Vec b, Vec c) {
+        constexpr unsigned table = 0xFE;
+        for (int i = 0; i < 8; ++i) {
+            const uint64_t x = U(a.lane[i]), y = U(b.lane[i]), z = U(c.lane[i]);
+            uint64_t r = 0;
+            for (unsigned k = 0; k < 8; ++k)
+                if (table >> k & 1) r |= (k & 4 ? x : ~x) & (k & 2 ? y : ~y) & (k & 1 ? z : ~z);
+            a.lane[i] = S(r);
+        }
+        return a;
+    }
+    // _mm512_test_epi64_mask: bit i set when lane i of a & b is not zero
+    static Mask TestAny(Vec a, Vec b) {
+        unsigned k = 0;
+        for (int i = 0; i < 8; ++i) k |= unsigned((U(a.lane[i]) & U(b.lane[i])) != 0) << i;
+        return Mask(k);
+    }
+};
