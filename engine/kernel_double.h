@@ -29,3 +29,11 @@ struct DoubleArith {
         return s >= 4.0;
     }
 };
+
+// Whether an orbit that escapes from c stays outside the disc of radius 2 in every later pass,
+// as the vector kernels need (they tell the pass of the escape from the passes counted after
+// it). Once |z| >= 2, |z * z + c| >= |z|^2 - |c| >= |z| + (2 - |c|): |z| grows in every pass,
+// by far more than rounding can take back while |c|^2 < 3.99. The points of the thin rim
+// outside that (a few at the tip of the real axis among them) are computed on their own.
+inline bool LeavesForGood(double cx, double cy) { return cx * cx + cy * cy < 3.99; }
+

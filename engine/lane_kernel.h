@@ -1,9 +1,11 @@
 // engine/lane_kernel.h - the lane machinery of the vector strip kernels, around a vector
 // arithmetic of their own.
 //
-// Several vectors of orbits advance in step. When a lane's orbit ends, its pixel is stored and
-// the lane takes the strip's next pending pixel, so narrow strips and scattered pending pixels
-// (refinement passes) keep every lane busy. The strip walk, the slice accounting and the
+// Several vectors of orbits advance in step. Each lane remembers when its orbit escaped and
+// then idles; once a batch of lanes has finished, their pixels are stored and each lane takes
+// the strip's next pending pixel, so narrow strips and scattered pending pixels (refinement
+// passes) keep the lanes busy. Leaving the vector loop costs far more than a pass, so it is
+// left once per batch, not once per escape. The strip walk, the slice accounting and the
 // counts are those of the scalar kernels: each lane performs the scalar pass of its format,
 // operation for operation, so every count is the scalar kernel's.
 //
@@ -12,11 +14,19 @@
 //   K::Width, K::Vectors      lanes per vector, vectors in flight (Width x Vectors <= 32)
 //   K::Orbits                 one vector of orbits: z, c and a kept earlier z of each lane
 //   K::Idle(o)                every lane at z = c = 0, an orbit that never escapes
+//   K::Batch                  finished lanes worth a trip out of the vector loop
+//   K::Patience               passes a finished lane waits at most for the batch
+//   K::Fits(cx, cy)           whether the orbit of c may take a lane (otherwise it runs on
+//                             its own, as in the scalar kernel)
 //   K::Pass(o)                one pass on every lane, z advanced in place; the lane bits of
-//                             the lanes whose old z escapes (other lanes' z are exact)
+//                             the lanes that have escaped, in this pass or an earlier one
+//                             (the z of the other lanes is exact)
+//   K::Escaped(o, after)      for each lane, the passes since it escaped, the escaping one
+//                             included (0 for a lane that has not escaped)
 //   K::Repeats(o)             the lane bits whose z equals the kept one exactly
 //   K::Keep(o)                keeps every lane's z
-//   K::Put(o, lane, px, py)   the lane starts afresh at z = c = (px, py), which is also kept
+//   K::Put(o, lanes, px, py)  the lanes whose bits are set (Width bits) start afresh at
+//                             z = c = (px[j], py[j]), which is also kept, not escaped
 //
 // Each vector kernel's file includes this header inside a region compiled for its own
 // instruction set (#pragma GCC target), after everything the header itself includes. So
@@ -47,55 +57,78 @@ public:
         Orbits o[Vectors];
         for (int v = 0; v < Vectors; ++v) K::Idle(o[v]);
         for (int i = 0; i < Lanes; ++i)
-            if (!Refill(o, i)) return;
+            if (!Refill(i)) return;
+        PutAll(o, ~0u);
         int64_t least = LeastStop();
         while (active > 0) {
-            // No lane can run out before the one with the earliest stop.
-            const int32_t budget = int32_t(least - k);
-            int32_t done = 0;
-            uint32_t out, repeat = 0;
+            // The vectors run until enough lanes have finished to pay for a trip out of the
+            // loop, or the first finished lane has waited long enough, or the lane with the
+            // earliest stop has made its last pass. The test comes every other pass; a lane
+            // that runs past its stop is told apart by the pass of its escape.
+            const int want = active < K::Batch ? active : K::Batch;
+            int32_t deadline = int32_t(least - k + 1);
+            int32_t ran = 0;
+            uint32_t out, cycled = 0;
+            auto enough = [&](uint32_t finished) {
+                const int32_t wait = ran + K::Patience;
+                deadline = finished != 0 && wait < deadline ? wait : deadline;
+                return __builtin_popcount(finished) >= want || ran >= deadline;
+            };
             for (;;) {
-#pragma GCC unroll 3
-                for (int j = 0; j < 3; ++j) {
+#pragma GCC unroll 4
+                for (int j = 0; j < 4; ++j) {
+                    PassAll(o);
                     out = PassAll(o);
-                    if (out != 0 || done == budget) goto over;
-                    ++done;
+                    ran += 2;
+                    // Every eighth pass also looks for an exact repeat, which ends most orbits
+                    // inside the set long before the limit. A lane that has escaped may repeat
+                    // infinities; idle lanes sit at 0, which repeats.
+                    if (j == 3) cycled |= RepeatsAll(o) & busy & ~out;
+                    if (enough(out | cycled)) goto over;
                 }
-                // Every fourth pass also looks for an exact repeat, which ends most orbits
-                // inside the set long before the limit.
-                out = PassAll(o);
-                repeat = RepeatsAll(o);
-                if ((out | repeat) != 0 || done == budget) break;
-                ++done;
                 // A fresh z kept every 64 passes catches cycles up to that length.
-                if (((k + done) & 63) < 4) KeepAll(o);
+                if (((k + ran) & 63) < 8) KeepAll(o);
             }
         over:
-            const int64_t last = k + done;
-            // Idle lanes sit at 0, which repeats.
-            uint32_t finished = out | (repeat & busy);
-            if (last == least)
-                for (int i = 0; i < Lanes; ++i) finished |= uint32_t(stop[i] == last) << i;
-            k = last + 1;
-            bool recount = false;
-            for (; finished != 0; finished &= finished - 1) {
-                const int i = __builtin_ctz(finished);
-                const int32_t count = (out >> i) & 1 ? int32_t(stop[i] - last + 1) : 0;
-                // Orbits in flight stay -1 when the slice ends; the next call starts them afresh.
-                if (!credit.Take()) return;
-                walk.Store(col[i], row[i], count);
-                // Every orbit starts with the same limit, so a refilled lane stops after all
-                // the others: the earliest stop moves only when its own lane finishes.
-                recount |= stop[i] == least;
-                --active;
-                if (!Refill(o, i)) return;
-            }
-            if (recount) least = LeastStop();
+            k += ran;
+            if (!Finish(o, out, cycled, least)) return;
         }
         credit.GiveBack();
     }
 
 private:
+    // Stores the finished lanes' pixels and refills the lanes; pass k - 1 was the last one.
+    // Out of line: the vector loop keeps its orbits in registers, and this bookkeeping gets
+    // the registers to itself.
+    [[gnu::noinline]] bool Finish(Orbits* o, uint32_t out, uint32_t cycled, int64_t& least) {
+        const int64_t last = k - 1;
+        // Passes each lane has made since its escape, the escaping one included.
+        int64_t after[Lanes];
+        for (int v = 0; v < Vectors; ++v) K::Escaped(o[v], after + v * Width);
+        uint32_t finished = out | cycled;
+        if (last >= least)
+            for (int i = 0; i < Lanes; ++i) finished |= uint32_t(stop[i] <= last) << i;
+        bool recount = false;
+        const uint32_t refill = finished;
+        for (; finished != 0; finished &= finished - 1) {
+            const int i = __builtin_ctz(finished);
+            // An escape after the lane's last pass is no escape: the limit came first.
+            const int64_t escape = last - after[i] + 1;
+            const int32_t count = (out >> i) & 1 && escape <= stop[i] ? int32_t(stop[i] - escape + 1) : 0;
+            // Orbits in flight stay -1 when the slice ends; the next call starts them afresh.
+            if (!credit.Take()) return false;
+            walk.Store(col[i], row[i], count);
+            // Every orbit starts with the same limit, so a refilled lane stops after all
+            // the others: the earliest stop moves only when its own lane finishes.
+            recount |= stop[i] == least;
+            --active;
+            if (!Refill(i)) return false;
+        }
+        PutAll(o, refill);
+        if (recount) least = LeastStop();
+        return true;
+    }
+
     [[gnu::always_inline]] static uint32_t PassAll(Orbits* o) {
         uint32_t out = 0;
 #pragma GCC unroll 8
@@ -115,6 +148,14 @@ private:
         for (int v = 0; v < Vectors; ++v) K::Keep(o[v]);
     }
 
+    // The refilled lanes of every vector take their new points at once. Every vector is
+    // blended, whether it has such lanes or not: a branch on it would mostly be mispredicted.
+    [[gnu::always_inline]] void PutAll(Orbits* o, uint32_t lanes) const {
+#pragma GCC unroll 8
+        for (int v = 0; v < Vectors; ++v)
+            K::Put(o[v], (lanes >> (v * Width)) & ((1u << Width) - 1), startX + v * Width, startY + v * Width);
+    }
+
     int64_t LeastStop() const {
         int64_t least = INT64_MAX;
         for (int i = 0; i < Lanes; ++i) least = stop[i] < least ? stop[i] : least;
@@ -125,16 +166,17 @@ private:
     // when none is left. A pixel whose first pass escapes (most of those far outside the set)
     // is finished here, by that same pass done on its own, and never takes a lane: it would
     // only cost a trip out of the vector loop. False when the slice is over.
-    [[gnu::always_inline]] bool Refill(Orbits* o, int i) {
+    [[gnu::always_inline]] bool Refill(int i) {
         Lane<Arith> l;
         Value px{}, py{};
         stop[i] = INT64_MAX;
         busy &= ~(1u << i);
         while (walk.NextPending(l, col[i], row[i])) {
             Value nx, ny;
-            if (Arith::Pass(l.x, l.y, l.cx, l.cy, nx, ny)) {
+            const bool first = Arith::Pass(l.x, l.y, l.cx, l.cy, nx, ny);
+            if (first || !K::Fits(l.cx, l.cy)) {
                 if (!credit.Take()) return false;
-                walk.Store(col[i], row[i], l.m);
+                walk.Store(col[i], row[i], first ? l.m : RunOne(l));
                 continue;
             }
             px = l.cx;
@@ -144,9 +186,8 @@ private:
             ++active;
             break;
         }
-#pragma GCC unroll 8
-        for (int v = 0; v < Vectors; ++v)
-            if (i / Width == v) K::Put(o[v], i % Width, px, py);
+        startX[i] = px;
+        startY[i] = py;
         return true;
     }
 
@@ -156,6 +197,7 @@ private:
     // Passes are numbered for the whole call, so lanes that go on need no update.
     int64_t stop[Lanes];
     int col[Lanes], row[Lanes];
+    Value startX[Lanes], startY[Lanes];   // c of a refilled lane, until it is put in place
     uint32_t busy = 0;   // bit i: lane i has a pixel
     int active = 0;
     int64_t k = 0;       // the next pass

@@ -11,7 +11,7 @@
 #include "engine/strip.h"
 
 #pragma GCC push_options
-#pragma GCC target("avx2")
+#pragma GCC target("avx2,popcnt")
 #include "engine/lane_kernel.h"
 
 namespace {
@@ -19,26 +19,43 @@ struct Avx2Double {
     typedef DoubleArith Arith;
     // A pass is a chain of three dependent operations of three or four cycles each; four
     // vectors in flight keep the multiply and add units fed through it.
-    static constexpr int Width = 4, Vectors = 4;
+    static constexpr int Width = 4, Vectors = 4, Batch = 6, Patience = 32;
 
     struct Orbits {
         __m256d x, y, cx, cy;
         __m256d rx, ry;   // an earlier z of the same orbit
+        __m256i after;    // passes since the escape
     };
 
-    static void Idle(Orbits& o) { o.x = o.y = o.cx = o.cy = o.rx = o.ry = _mm256_setzero_pd(); }
+    static void Idle(Orbits& o) {
+        o.x = o.y = o.cx = o.cy = o.rx = o.ry = _mm256_setzero_pd();
+        o.after = _mm256_setzero_si256();
+    }
+
+    [[gnu::always_inline]] static bool Fits(double cx, double cy) { return LeavesForGood(cx, cy); }
 
     [[gnu::always_inline]] static uint32_t Pass(Orbits& o) {
         const __m256d a = _mm256_mul_pd(o.x, o.x);
         const __m256d b = _mm256_mul_pd(o.y, o.y);
         __m256d t = _mm256_mul_pd(o.x, o.y);
         // t + t as t * 2: the same exact doubling (overflow and NaN included), but on the
-        // multiply units, which have room, while the add units limit the pass.
-        t = _mm256_mul_pd(t, _mm256_set1_pd(2.0));
+        // multiply units, which have room, while the add units limit the pass. The compiler
+        // would turn a visible * 2 back into an addition, so it does not see the 2.
+        __m256d two = _mm256_set1_pd(2.0);
+        __asm__("" : "+x"(two));
+        t = _mm256_mul_pd(t, two);
         o.x = _mm256_add_pd(t, o.cx);
         o.y = _mm256_add_pd(_mm256_sub_pd(b, a), o.cy);
         const __m256d s = _mm256_add_pd(a, b);
-        return uint32_t(_mm256_movemask_pd(_mm256_cmp_pd(s, _mm256_set1_pd(4.0), _CMP_GE_OQ)));
+        // Not s < 4: the same as s >= 4 until the escape, after it also true for the NaN the
+        // orbit overflows to, so the lane stays marked and its count of passes goes on.
+        const __m256d out = _mm256_cmp_pd(s, _mm256_set1_pd(4.0), _CMP_NLT_UQ);
+        o.after = _mm256_sub_epi64(o.after, _mm256_castpd_si256(out));   // all bits set is -1
+        return uint32_t(_mm256_movemask_pd(out));
+    }
+
+    static void Escaped(const Orbits& o, int64_t* after) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(after), o.after);
     }
 
     [[gnu::always_inline]] static uint32_t Repeats(const Orbits& o) {
@@ -51,17 +68,28 @@ struct Avx2Double {
         o.ry = o.y;
     }
 
-    [[gnu::always_inline]] static void Put(Orbits& o, int lane, double px, double py) {
-        alignas(32) static const int64_t select[4][4] = {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}, {0, 0, 0, -1}};
-        const __m256d sel = _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(select[lane])));
-        const __m256d vx = _mm256_set1_pd(px), vy = _mm256_set1_pd(py);
+    [[gnu::always_inline]] static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) {
+        const __m256d sel = _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(LaneMasks.m[lanes])));
+        const __m256d vx = _mm256_loadu_pd(px), vy = _mm256_loadu_pd(py);
         o.x = _mm256_blendv_pd(o.x, vx, sel);
         o.cx = _mm256_blendv_pd(o.cx, vx, sel);
         o.rx = _mm256_blendv_pd(o.rx, vx, sel);
         o.y = _mm256_blendv_pd(o.y, vy, sel);
         o.cy = _mm256_blendv_pd(o.cy, vy, sel);
         o.ry = _mm256_blendv_pd(o.ry, vy, sel);
+        o.after = _mm256_castpd_si256(_mm256_andnot_pd(sel, _mm256_castsi256_pd(o.after)));
     }
+
+    // Lane bits to blend masks: entry b has all bits set in lane j when bit j of b is.
+    struct Masks {
+        alignas(32) int64_t m[16][4];
+    };
+    static constexpr Masks LaneMasks = [] {
+        Masks t{};
+        for (int b = 0; b < 16; ++b)
+            for (int j = 0; j < 4; ++j) t.m[b][j] = (b >> j) & 1 ? -1 : 0;
+        return t;
+    }();
 };
 }  // namespace
 
