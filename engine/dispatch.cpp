@@ -3,16 +3,28 @@
 #include <cstring>
 #include <initializer_list>
 
+namespace {
+// Processors with AVX-512F but without IFMA take the scalar Fixed60 kernel on that path.
+bool IfmaOn(KernelPath p) {
+#if defined(__x86_64__)
+    return p == KernelPath::Avx512 && __builtin_cpu_supports("avx512ifma");
+#else
+    return false;
+#endif
+}
+}  // namespace
+
 // Chosen before main, so even a program that never starts the workers computes on the best
 // path; no setting and no environment variable takes part.
-DispatchState Dispatch{BestKernelPath()};
+DispatchState Dispatch{BestKernelPath(), IfmaOn(BestKernelPath())};
 
 bool KernelPathSupported(KernelPath p) {
     switch (p) {
     case KernelPath::Scalar: return true;
 #if defined(__x86_64__)
-    case KernelPath::Avx2: return __builtin_cpu_supports("avx2");
-    case KernelPath::Avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
+    case KernelPath::Avx2: return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+    case KernelPath::Avx512:
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 #endif
     default: return false;
     }
@@ -25,11 +37,15 @@ KernelPath BestKernelPath() {
     return KernelPath::Scalar;
 }
 
-void SelectKernels() { Dispatch.Path = BestKernelPath(); }
+void SelectKernels() {
+    Dispatch.Path = BestKernelPath();
+    Dispatch.Ifma = IfmaOn(Dispatch.Path);
+}
 
 bool ForceKernelPath(KernelPath p) {
     if (!KernelPathSupported(p)) return false;
     Dispatch.Path = p;
+    Dispatch.Ifma = IfmaOn(p);
     return true;
 }
 
