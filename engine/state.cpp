@@ -10,9 +10,12 @@
 
 ViewParams  View;
 CalcState   Calc;
-CountArrays Counts;
-uint32_t    ScreenImage[MaxPixels];
-uint32_t    ProgressImage[MaxPixels];
+// The picture-sized buffers start on large-page boundaries, so the system can back them with
+// large pages (see InitEngineState).
+constexpr size_t LargePage = size_t(2) << 20;
+alignas(LargePage) CountArrays Counts;
+alignas(LargePage) uint32_t    ScreenImage[MaxPixels];
+alignas(LargePage) uint32_t    ProgressImage[MaxPixels];
 
 void CheckBufferLayout() {
     // Code that walks the counts row by row may run from the margins of N_array on into
@@ -25,6 +28,10 @@ void CheckBufferLayout() {
 void InitEngineState() {
     Calc.QpcFrequency = PlatPerfFrequency();
     std::memset(Counts.N_array, 0, sizeof Counts.N_array);
+    // Mapped in now rather than page by page while the first picture is computed.
+    PlatMapInBuffer(&Counts, sizeof Counts);
+    PlatMapInBuffer(ScreenImage, sizeof ScreenImage);
+    PlatMapInBuffer(ProgressImage, sizeof ProgressImage);
     Work.TilePos = -1;   // the first paint starts a fresh picture
 }
 

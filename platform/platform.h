@@ -7,6 +7,7 @@
 //
 // Drawing calls are valid only while the window procedure handles WM_PAINT.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // ---- Messages, as the window procedure sees them -------------------------------------
@@ -58,6 +59,10 @@ int64_t PlatPerfFrequency();        // ticks per second
 int     PlatProcessorCount();       // logical processors
 void    PlatMessageBox(const char* text, const char* caption);   // modal, error icon, topmost
 [[noreturn]] void PlatExitProcess(int code);
+
+// Maps a large process-global buffer in now, on large pages where the system offers them,
+// keeping its contents: the first picture would otherwise pay a page fault per 4 KiB touched.
+void    PlatMapInBuffer(void* buffer, size_t bytes);
 
 struct PlatLocalTime { int Year, Month, Day, Hour, Minute, Second; };
 PlatLocalTime PlatGetLocalTime();
