@@ -57,7 +57,7 @@ public:
         Orbits o[Vectors];
         for (int v = 0; v < Vectors; ++v) K::Idle(o[v]);
         for (int i = 0; i < Lanes; ++i)
-            if (!Refill(i)) return;
+            if (!Refill(walk, credit, i)) return;
         PutAll(o, ~0u);
         int64_t least = LeastStop();
         while (active > 0) {
@@ -99,8 +99,19 @@ public:
 private:
     // Stores the finished lanes' pixels and refills the lanes; pass k - 1 was the last one.
     // Out of line: the vector loop keeps its orbits in registers, and this bookkeeping gets
-    // the registers to itself.
+    // the registers to itself. The walk and the slice credit are worked on as copies: stores
+    // into the count arrays could alias the members and force a reload after every pixel.
     [[gnu::noinline]] bool Finish(Orbits* o, uint32_t out, uint32_t cycled, int64_t& least) {
+        StripWalk<Arith> w = walk;
+        SliceCredit c = credit;
+        const bool going = FinishWith(w, c, o, out, cycled, least);
+        walk = w;
+        credit = c;
+        return going;
+    }
+
+    [[gnu::always_inline]] bool FinishWith(StripWalk<Arith>& w, SliceCredit& c, Orbits* o, uint32_t out,
+                                           uint32_t cycled, int64_t& least) {
         const int64_t last = k - 1;
         // Passes each lane has made since its escape, the escaping one included.
         int64_t after[Lanes];
@@ -116,13 +127,13 @@ private:
             const int64_t escape = last - after[i] + 1;
             const int32_t count = (out >> i) & 1 && escape <= stop[i] ? int32_t(stop[i] - escape + 1) : 0;
             // Orbits in flight stay -1 when the slice ends; the next call starts them afresh.
-            if (!credit.Take()) return false;
-            walk.Store(col[i], row[i], count);
+            if (!c.Take()) return false;
+            w.Store(col[i], row[i], count);
             // Every orbit starts with the same limit, so a refilled lane stops after all
             // the others: the earliest stop moves only when its own lane finishes.
             recount |= stop[i] == least;
             --active;
-            if (!Refill(i)) return false;
+            if (!Refill(w, c, i)) return false;
         }
         PutAll(o, refill);
         if (recount) least = LeastStop();
@@ -166,17 +177,17 @@ private:
     // when none is left. A pixel whose first pass escapes (most of those far outside the set)
     // is finished here, by that same pass done on its own, and never takes a lane: it would
     // only cost a trip out of the vector loop. False when the slice is over.
-    [[gnu::always_inline]] bool Refill(int i) {
+    [[gnu::always_inline]] bool Refill(StripWalk<Arith>& w, SliceCredit& c, int i) {
         Lane<Arith> l;
         Value px{}, py{};
         stop[i] = INT64_MAX;
         busy &= ~(1u << i);
-        while (walk.NextPending(l, col[i], row[i])) {
+        while (w.NextPending(l, col[i], row[i])) {
             Value nx, ny;
             const bool first = Arith::Pass(l.x, l.y, l.cx, l.cy, nx, ny);
             if (first || !K::Fits(l.cx, l.cy)) {
-                if (!credit.Take()) return false;
-                walk.Store(col[i], row[i], first ? l.m : RunOne(l));
+                if (!c.Take()) return false;
+                w.Store(col[i], row[i], first ? l.m : RunOne(l));
                 continue;
             }
             px = l.cx;

@@ -47,6 +47,6 @@ public:
     }
 
 private:
-    static constexpr int32_t Batch = 16;
+    static constexpr int32_t Batch = 512;
     int32_t left = 0;
 };

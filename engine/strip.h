@@ -177,12 +177,13 @@ public:
     }
 
 private:
-    const int x1, x2, y2;
+    // Not const: a kernel may work on a copy of the walk and assign it back.
+    int x1, x2, y2;
     int row, col;                       // the walk's cursor: the next pixel to look at
-    const int width;
-    const int32_t iteration;
-    const double color;
-    const uint32_t offset;
-    const typename A::Coord startX;
+    int width;
+    int32_t iteration;
+    double color;
+    uint32_t offset;
+    typename A::Coord startX;
     typename A::Coord cx, cy;           // coordinates of the cursor's pixel
 };

@@ -13,6 +13,13 @@ WorkState       Work;
 StripStartState StripStart;
 
 namespace {
+// A pause in a polling loop, which lets the other hardware thread of the core run.
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
 typedef std::binary_semaphore Event;   // an auto-reset event: one release wakes one wait
 
 // The events live in storage that is never destroyed: at exit the workers stay blocked on
@@ -33,9 +40,21 @@ void ComputeStrip(int t) {
     }
 }
 
+// Waits for an event, first polling it for a while: tiles follow each other within
+// microseconds while a picture is computed, and waking a sleeping thread takes far longer
+// than that (tens of microseconds, more on a virtual machine). After about a millisecond
+// without an event the thread sleeps.
+void Await(Event& e) {
+    for (int i = 0; i < 4096; ++i) {
+        if (e.try_acquire()) return;
+        for (int k = 0; k < 8; ++k) CpuRelax();
+    }
+    e.acquire();
+}
+
 [[noreturn]] void WorkerLoop(int t) {
     for (;;) {
-        StartEvent(t).acquire();
+        Await(StartEvent(t));
         ComputeStrip(t);
         DoneEvent(t).release();
     }
@@ -117,5 +136,5 @@ void ComputeTile() {
     ComputeStrip(1);
     // Strips beyond the threads that exist (only if ThreadCount was raised by hand).
     for (int t = workers + 1; t <= n; ++t) ComputeStrip(t);
-    for (int t = 2; t <= workers; ++t) DoneEvent(t).acquire();
+    for (int t = 2; t <= workers; ++t) Await(DoneEvent(t));
 }
