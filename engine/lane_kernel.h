@@ -49,15 +49,15 @@ public:
     static constexpr int Width = K::Width, Vectors = K::Vectors, Lanes = Width * Vectors;
     static_assert(Lanes <= 32, "one bit per lane in a 32-bit word");
 
-    explicit LaneKernel(int t) : walk(t) {}
+    explicit LaneKernel(int t) : walk(t), strip(t) {}
 
     void Run() {
+        EdgeStoresFlush flush{strip};
         // The orbits are the loop's own variables, named by constant indices only, so that
         // they live in registers.
         Orbits o[Vectors];
         for (int v = 0; v < Vectors; ++v) K::Idle(o[v]);
-        for (int i = 0; i < Lanes; ++i)
-            if (!Refill(walk, credit, i)) return;
+        if (!Fill()) return;
         PutAll(o, ~0u);
         int64_t least = LeastStop();
         while (active > 0) {
@@ -140,6 +140,17 @@ private:
         return true;
     }
 
+    // Every lane takes its first pixel (on copies, as in Finish). False when the slice is over.
+    [[gnu::noinline]] bool Fill() {
+        StripWalk<Arith> w = walk;
+        SliceCredit c = credit;
+        bool going = true;
+        for (int i = 0; i < Lanes && going; ++i) going = Refill(w, c, i);
+        walk = w;
+        credit = c;
+        return going;
+    }
+
     [[gnu::always_inline]] static uint32_t PassAll(Orbits* o) {
         uint32_t out = 0;
 #pragma GCC unroll 8
@@ -203,6 +214,7 @@ private:
     }
 
     StripWalk<Arith> walk;
+    const int strip;
     SliceCredit credit;
     // The pass index at which a lane's down-counter reaches 1; INT64_MAX for an idle lane.
     // Passes are numbered for the whole call, so lanes that go on need no update.

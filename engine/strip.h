@@ -25,6 +25,37 @@
 
 constexpr uint32_t ProgressGreen = 0x00FF00;
 
+// A computed or copied pixel: count, mask, progress mark and colour.
+inline void StorePixel(int c, int r, int32_t n, int width, int32_t iteration, double color, uint32_t offset) {
+    NAt(c, r) = n;
+    MaskAt(c, r) = n;
+    const int p = c + width * r;
+    ProgressImage[p] = ProgressGreen;
+    ScreenImage[p] = CountColourWith(n, iteration, color, offset);
+}
+
+// The strips of a tile are computed at the same time and lie side by side, so the pixels
+// near a strip's side share cache lines with the neighbouring strip's. Stored one by one
+// from two processors, such a line would travel between them with almost every pixel; so a
+// strip keeps the pixels of its 16 columns next to a neighbour here and stores them when it
+// ends (FlushEdgeStores).
+struct EdgeStore {
+    int32_t Col, Row, Count;
+};
+struct EdgeStoreList {
+    static constexpr int Capacity = 2048;
+    int Length;
+    EdgeStore Items[Capacity];
+};
+extern EdgeStoreList EdgeStores[MaxThreads + 1];   // one list per strip
+void FlushEdgeStores(int t);                        // stores strip t's kept pixels
+
+// Flushes strip t's kept pixels however the kernel returns.
+struct EdgeStoresFlush {
+    int t;
+    ~EdgeStoresFlush() { FlushEdgeStores(t); }
+};
+
 // The escape rule after one pass on z_k: the down-counter m is the result at an escape,
 // 0 when it runs out; otherwise m counts down, the caller moves on to z_(k+1) and gets -1.
 inline int32_t PassResult(bool escaped, int32_t& m) {
@@ -93,9 +124,11 @@ public:
         : x1(Work.TileX1[t][Work.TilePos]), x2(Work.TileX2[t][Work.TilePos]),
           y2(Work.TileY2[t][Work.TilePos]), row(Work.TileY1[t][Work.TilePos]), col(x1),
           width(Calc.WindowWidth), iteration(View.Iteration), color(View.Color),
-          offset(View.Offset), startX(A::StartX(t)), cx(startX), cy(A::StartY()) {}
+          offset(View.Offset), startX(A::StartX(t)), cx(startX), cy(A::StartY()),
+          edges(&EdgeStores[t]), keepBelow(t > 1 ? x1 + 16 : x1), keepFrom(t < Work.ThreadCount ? x2 - 15 : x2 + 1) {}
 
     void Run() {
+        EdgeStoresFlush flush{int(edges - EdgeStores)};
         if (row > y2 || x2 < x1) return;
         Lane<A> a, b;
         int ac = 0, ar = 0, bc = 0, br = 0;
@@ -169,11 +202,11 @@ public:
     int32_t Iteration() const { return iteration; }
 
     void Store(int c, int r, int32_t n) {
-        NAt(c, r) = n;
-        MaskAt(c, r) = n;
-        const int p = c + width * r;
-        ProgressImage[p] = ProgressGreen;
-        ScreenImage[p] = CountColourWith(n, iteration, color, offset);
+        if ((c < keepBelow || c >= keepFrom) && edges->Length < EdgeStoreList::Capacity) {
+            edges->Items[edges->Length++] = {c, r, n};
+            return;
+        }
+        StorePixel(c, r, n, width, iteration, color, offset);
     }
 
 private:
@@ -186,4 +219,6 @@ private:
     uint32_t offset;
     typename A::Coord startX;
     typename A::Coord cx, cy;           // coordinates of the cursor's pixel
+    EdgeStoreList* edges;               // this strip's kept pixels
+    int keepBelow, keepFrom;            // columns below / from these are kept
 };

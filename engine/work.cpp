@@ -1,7 +1,6 @@
 // engine/work.cpp - the worker threads, the hand-over of each tile and the time slice.
 #include <cmath>
-#include <new>
-#include <semaphore>
+#include <atomic>
 #include <system_error>
 #include <thread>
 #include "engine/kernels.h"
@@ -20,16 +19,22 @@ inline void CpuRelax() {
 #endif
 }
 
-typedef std::binary_semaphore Event;   // an auto-reset event: one release wakes one wait
-
-// The events live in storage that is never destroyed: at exit the workers stay blocked on
-// their start events, and tearing one down under them would be undefined.
-alignas(Event) unsigned char StartStorage[MaxThreads + 1][sizeof(Event)];
-alignas(Event) unsigned char DoneStorage[MaxThreads + 1][sizeof(Event)];
+// An auto-reset event: Signal wakes one Await, which resets it. The flags of different
+// threads sit on cache lines of their own.
+struct alignas(64) Event {
+    std::atomic<uint32_t> Signalled{0};
+};
+// Never destroyed: at exit the workers stay blocked on their start events.
+Event StartEvents[MaxThreads + 1], DoneEvents[MaxThreads + 1];
 int WorkersStarted = 1;   // threads 2 .. WorkersStarted exist
 
-Event& StartEvent(int t) { return *std::launder(reinterpret_cast<Event*>(StartStorage[t])); }
-Event& DoneEvent(int t) { return *std::launder(reinterpret_cast<Event*>(DoneStorage[t])); }
+Event& StartEvent(int t) { return StartEvents[t]; }
+Event& DoneEvent(int t) { return DoneEvents[t]; }
+
+void Signal(Event& e) {
+    e.Signalled.store(1, std::memory_order_release);
+    e.Signalled.notify_one();   // a system call only when the other thread sleeps
+}
 
 void ComputeStrip(int t) {
     switch (Calc.NumberMode) {
@@ -46,17 +51,18 @@ void ComputeStrip(int t) {
 // without an event the thread sleeps.
 void Await(Event& e) {
     for (int i = 0; i < 4096; ++i) {
-        if (e.try_acquire()) return;
+        if (e.Signalled.load(std::memory_order_relaxed) != 0 && e.Signalled.exchange(0, std::memory_order_acquire) != 0)
+            return;
         for (int k = 0; k < 8; ++k) CpuRelax();
     }
-    e.acquire();
+    while (e.Signalled.exchange(0, std::memory_order_acquire) == 0) e.Signalled.wait(0, std::memory_order_acquire);
 }
 
 [[noreturn]] void WorkerLoop(int t) {
     for (;;) {
         Await(StartEvent(t));
         ComputeStrip(t);
-        DoneEvent(t).release();
+        Signal(DoneEvent(t));
     }
 }
 
@@ -99,10 +105,6 @@ int32_t ThreadCountFor(int logicalProcessors, int threadsOption) {
 void StartWorkers() {
     Work.ThreadCount = ThreadCountFor(PlatProcessorCount(), Work.ThreadsOption);
     for (int t = WorkersStarted + 1; t <= Work.ThreadCount; ++t) {
-        new (StartStorage[t]) Event(0);
-        new (DoneStorage[t]) Event(0);
-    }
-    for (int t = WorkersStarted + 1; t <= Work.ThreadCount; ++t) {
         try {
             std::thread(WorkerLoop, t).detach();
         } catch (const std::system_error&) {
@@ -132,7 +134,7 @@ void ComputeTile() {
     PrepareStripStart(p);
     const int n = Work.ThreadCount;
     const int workers = n < WorkersStarted ? n : WorkersStarted;
-    for (int t = 2; t <= workers; ++t) StartEvent(t).release();
+    for (int t = 2; t <= workers; ++t) Signal(StartEvent(t));
     ComputeStrip(1);
     // Strips beyond the threads that exist (only if ThreadCount was raised by hand).
     for (int t = workers + 1; t <= n; ++t) ComputeStrip(t);
