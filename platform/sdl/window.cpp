@@ -9,8 +9,33 @@ namespace {
 struct SdlWindowState {
     SDL_Window*  Native;
     SDL_Surface* CanvasSurface;   // the canvas pixels as SDL sees them, shared, not copied
+    int64_t      PresentedMs;     // when the window last received the canvas
+    bool         Unpresented;     // painted since then
 };
 SdlWindowState Sdl;
+
+// While paints follow each other (a picture draws one tile per paint, a thousand a second
+// and more), the window receives the canvas at most this often; sending each tile to the
+// display on its own took longer than computing it. What is left goes out as soon as the
+// messages run dry, or with the first message after the interval.
+constexpr int64_t PresentEveryMs = 20;
+
+void Present() {
+    Sdl.Unpresented = false;
+    Sdl.PresentedMs = BackendNowMs();
+    int l, t, r, b;
+    if (!Sdl.Native || !Sdl.CanvasSurface || !CanvasTakeDirty(&l, &t, &r, &b)) return;
+    SDL_Surface* screen = SDL_GetWindowSurface(Sdl.Native);
+    if (!screen) {
+        CanvasMarkDirty(l, t, r, b);   // try again with the next paint
+        return;
+    }
+    SDL_Rect src{l, t, r - l, b - t}, dst = src;
+    SDL_BlitSurface(Sdl.CanvasSurface, &src, screen, &dst);
+    SDL_UpdateWindowSurfaceRects(Sdl.Native, &src, 1);
+}
+
+bool PresentDue() { return Sdl.Unpresented && BackendNowMs() - Sdl.PresentedMs >= PresentEveryMs; }
 }  // namespace
 
 SDL_Window* SdlWindow() { return Sdl.Native; }
@@ -71,27 +96,21 @@ void SdlShowCanvasAgain() {
 }
 
 void PlatEndPaint() {
-    int l, t, r, b;
-    if (!Sdl.Native || !Sdl.CanvasSurface || !CanvasTakeDirty(&l, &t, &r, &b)) return;
-    SDL_Surface* screen = SDL_GetWindowSurface(Sdl.Native);
-    if (!screen) {
-        CanvasMarkDirty(l, t, r, b);   // try again with the next paint
-        return;
-    }
-    SDL_Rect src{l, t, r - l, b - t}, dst = src;
-    SDL_BlitSurface(Sdl.CanvasSurface, &src, screen, &dst);
-    SDL_UpdateWindowSurfaceRects(Sdl.Native, &src, 1);
+    Sdl.Unpresented = true;
+    if (PresentDue()) Present();
 }
 
 bool PlatGetMessage(PlatMsg* msg) {
     for (;;) {
         SDL_Event ev;
         while (SDL_PollEvent(&ev)) SdlTranslateEvent(ev);
+        if (PresentDue()) Present();
         switch (QueueNext(Window.Queue, BackendNowMs(), msg)) {
         case QueueResult::Message: return true;
         case QueueResult::Quit: return false;
         case QueueResult::Nothing: break;
         }
+        if (Sdl.Unpresented) Present();   // nothing else to do: show everything painted
         if (!Window.Exists) return false;   // no window: nothing could ever arrive
         // Sleep until the desktop has something or the next timer is due.
         const int64_t due = QueueEarliestDueMs(Window.Queue);
