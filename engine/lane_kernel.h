@@ -193,14 +193,17 @@ private:
         Value px{}, py{};
         stop[i] = INT64_MAX;
         busy &= ~(1u << i);
-        while (w.NextPending(l, col[i], row[i])) {
+        int pc, pr;   // the pixel's column and row, in registers while pixels pass through
+        while (w.NextPending(l, pc, pr)) {
             Value nx, ny;
             const bool first = Arith::Pass(l.x, l.y, l.cx, l.cy, nx, ny);
             if (first || !K::Fits(l.cx, l.cy)) {
                 if (!c.Take()) return false;
-                w.Store(col[i], row[i], first ? l.m : RunOne(l));
+                w.Store(pc, pr, first ? l.m : RunOne(l));
                 continue;
             }
+            col[i] = pc;
+            row[i] = pr;
             px = l.cx;
             py = l.cy;
             stop[i] = k + l.m - 1;
