@@ -26,6 +26,13 @@ struct Ifma512Ops {
     // Truth table 0xFE: every combination of the three bits but all-clear gives 1.
     [[gnu::always_inline]] static inline Vec Or3(Vec a, Vec b, Vec c) { return _mm512_ternarylogic_epi64(a, b, c, 0xFE); }
     [[gnu::always_inline]] static inline Mask TestAny(Vec a, Vec b) { return _mm512_test_epi64_mask(a, b); }
+    // Used by the long128 pass (simd_long128_pass.h).
+    template <unsigned N>
+    [[gnu::always_inline]] static inline Vec ShiftRightArith(Vec a) { return _mm512_maskz_srai_epi64(0xFF, a, N); }
+    [[gnu::always_inline]] static inline Vec And(Vec a, Vec b) { return _mm512_and_si512(a, b); }
+    [[gnu::always_inline]] static inline Vec Xor(Vec a, Vec b) { return _mm512_xor_si512(a, b); }
+    [[gnu::always_inline]] static inline Vec MaskSub(Vec src, Mask k, Vec a, Vec b) { return _mm512_mask_sub_epi64(src, k, a, b); }
+    [[gnu::always_inline]] static inline Mask NotEqual(Vec a, Vec b) { return _mm512_cmpneq_epi64_mask(a, b); }
 };
 
 }  // namespace

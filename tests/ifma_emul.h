@@ -77,4 +77,33 @@ struct EmulIfmaOps {
         for (int i = 0; i < 8; ++i) k |= unsigned((U(a.lane[i]) & U(b.lane[i])) != 0) << i;
         return Mask(k);
     }
+
+    // Used by the long128 pass (engine/simd_long128_pass.h).
+    // _mm512_srai_epi64: the sign bit shifted in; counts above 63 give 0 or -1
+    template <unsigned N>
+    static Vec ShiftRightArith(Vec a) {
+        for (int64_t& l : a.lane) l = l < 0 ? S(~(~U(l) >> (N > 63 ? 63 : N))) : S(U(l) >> (N > 63 ? 63 : N));
+        return a;
+    }
+    // _mm512_and_si512, _mm512_xor_si512
+    static Vec And(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = S(U(a.lane[i]) & U(b.lane[i]));
+        return a;
+    }
+    static Vec Xor(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = S(U(a.lane[i]) ^ U(b.lane[i]));
+        return a;
+    }
+    // _mm512_mask_sub_epi64(src, k, a, b): a - b in the lanes whose bit of k is set, src elsewhere
+    static Vec MaskSub(Vec src, Mask k, Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i)
+            if ((k >> i) & 1) src.lane[i] = S(U(a.lane[i]) - U(b.lane[i]));
+        return src;
+    }
+    // _mm512_cmpneq_epi64_mask: bit i set when lanes i differ
+    static Mask NotEqual(Vec a, Vec b) {
+        unsigned k = 0;
+        for (int i = 0; i < 8; ++i) k |= unsigned(a.lane[i] != b.lane[i]) << i;
+        return Mask(k);
+    }
 };
