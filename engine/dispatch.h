@@ -7,7 +7,7 @@ enum class KernelPath : uint8_t { Scalar, Avx2, Avx512 };
 
 struct DispatchState {
     KernelPath Path;   // the path the strip kernels take
-    bool Ifma;         // on the avx512 path: Fixed60 on the 52-bit multiply-adds
+    bool Ifma;         // on the avx512 path: Fixed60 and long128 on the 52-bit multiply-adds
 };
 extern DispatchState Dispatch;
 
@@ -18,10 +18,12 @@ bool        ForceKernelPath(KernelPath p);       // false, and nothing changed, 
 const char* KernelPathName(KernelPath p);        // "scalar", "avx2", "avx512"
 bool        ParseKernelPath(const char* name, KernelPath* p);
 
-// The paths behind ComputeStripDouble and ComputeStripFixed60 (kernels.h), callable directly
-// for comparisons.
+// The paths behind ComputeStripDouble, ComputeStripFixed60 and ComputeStripLong128
+// (kernels.h), callable directly for comparisons.
 void ComputeStripDoubleScalar(int t);
 void ComputeStripDoubleAvx2(int t);
 void ComputeStripDoubleAvx512(int t);
 void ComputeStripFixed60Scalar(int t);
 void ComputeStripFixed60Ifma(int t);
+void ComputeStripLong128Scalar(int t);
+void ComputeStripLong128Ifma(int t);

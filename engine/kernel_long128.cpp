@@ -1,8 +1,16 @@
 // engine/kernel_long128.cpp - the strip kernel in long128, for the deepest zooms. Squares and
 // the doubled cross product come from complement magnitudes (fixed.h); the orbit stays in
 // range because the format is used only while the view lies inside (-3.9, 3.9).
+#include "engine/dispatch.h"
 #include "engine/kernel_long128.h"
 #include "engine/kernels.h"
 #include "engine/strip.h"
 
-void ComputeStripLong128(int t) { StripWalk<Long128Arith>(t).Run(); }
+void ComputeStripLong128Scalar(int t) { StripWalk<Long128Arith>(t).Run(); }
+
+void ComputeStripLong128(int t) {
+    if (Dispatch.Ifma)
+        ComputeStripLong128Ifma(t);
+    else
+        ComputeStripLong128Scalar(t);
+}
