@@ -1,0 +1,362 @@
+// The lane machinery of the vector strip kernels (engine/lane_kernel.h) on emulated vectors,
+// plain arrays of lanes, so that every lane shape runs on any processor: the eight-lane
+// AVX-512 one, odd shapes with tiny batches and patience, and the IFMA Fixed60 and long128
+// kernels through the emulated instructions (ifma_emul.h). Each must give the scalar
+// kernel's picture, pixel for pixel.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+#include "engine/dispatch.h"
+#include "engine/kernel_double.h"
+#include "engine/kernel_fixed60.h"
+#include "engine/kernel_long128.h"
+#include "engine/simd_lanes.h"
+#include "engine/strip.h"
+#include "engine/lane_kernel.h"
+#include "engine/simd_fixed60_pass.h"
+#include "engine/simd_long128_pass.h"
+#include "engine_reference.h"
+#include "ifma_emul.h"
+#include "platform/headless/headless.h"
+
+using ref::Scene;
+
+namespace {
+// The double lanes of the vector kernels: the scalar pass in its order, t + t, and the escape
+// test !(s < 4), which stays true for the NaN an escaped orbit overflows to.
+template <int W, int V, int B, int P>
+struct EmulDouble {
+    typedef DoubleArith Arith;
+    static constexpr int Width = W, Vectors = V, Batch = B, Patience = P;
+    struct Orbits {
+        double x[W], y[W], cx[W], cy[W], rx[W], ry[W];
+        int64_t after[W];
+    };
+    static void Idle(Orbits& o) { o = Orbits{}; }
+    static bool Fits(double cx, double cy) { return LeavesForGood(cx, cy); }
+    static uint32_t Pass(Orbits& o) {
+        uint32_t out = 0;
+        for (int j = 0; j < W; ++j) {
+            const double a = o.x[j] * o.x[j], b = o.y[j] * o.y[j];
+            double t = o.x[j] * o.y[j];
+            t = t + t;
+            o.x[j] = t + o.cx[j];
+            o.y[j] = (b - a) + o.cy[j];
+            const double s = a + b;
+            const bool escaped = !(s < 4.0);
+            o.after[j] += escaped;
+            out |= uint32_t(escaped) << j;
+        }
+        return out;
+    }
+    static void Escaped(const Orbits& o, int64_t* after) { std::copy_n(o.after, W, after); }
+    static uint32_t Repeats(const Orbits& o) {
+        uint32_t same = 0;
+        for (int j = 0; j < W; ++j) same |= uint32_t(o.x[j] == o.rx[j] && o.y[j] == o.ry[j]) << j;
+        return same;
+    }
+    static void Keep(Orbits& o) {
+        std::copy_n(o.x, W, o.rx);
+        std::copy_n(o.y, W, o.ry);
+    }
+    static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) {
+        for (int j = 0; j < W; ++j)
+            if (lanes >> j & 1) {
+                o.x[j] = o.cx[j] = o.rx[j] = px[j];
+                o.y[j] = o.cy[j] = o.ry[j] = py[j];
+                o.after[j] = 0;
+            }
+    }
+};
+
+// The IFMA Fixed60 kernel's lanes: the vector pass on emulated instructions. Sums wrap, so an
+// escaped orbit may come back into range; its mark is sticky.
+template <int B, int P>
+struct EmulFixed60 {
+    typedef Fixed60Arith Arith;
+    typedef EmulIfmaOps::Vec Vec;
+    static constexpr int Width = 8, Vectors = 4, Batch = B, Patience = P;
+    struct Orbits {
+        Vec x, y, cx, cy, rx, ry;
+        int64_t after[8];
+        uint32_t out;
+    };
+    static void Idle(Orbits& o) { o = Orbits{}; }
+    static bool Fits(Fixed60, Fixed60) { return true; }
+    static uint32_t Pass(Orbits& o) {
+        o.out |= PassFixed60<EmulIfmaOps>(o.x, o.y, o.cx, o.cy);
+        for (int j = 0; j < 8; ++j) o.after[j] += o.out >> j & 1;
+        return o.out;
+    }
+    static void Escaped(const Orbits& o, int64_t* after) { std::copy_n(o.after, 8, after); }
+    static uint32_t Repeats(const Orbits& o) {
+        uint32_t same = 0;
+        for (int j = 0; j < 8; ++j) same |= uint32_t(o.x.lane[j] == o.rx.lane[j] && o.y.lane[j] == o.ry.lane[j]) << j;
+        return same;
+    }
+    static void Keep(Orbits& o) {
+        o.rx = o.x;
+        o.ry = o.y;
+    }
+    static void Put(Orbits& o, uint32_t lanes, const Fixed60* px, const Fixed60* py) {
+        for (int j = 0; j < 8; ++j)
+            if (lanes >> j & 1) {
+                o.x.lane[j] = o.cx.lane[j] = o.rx.lane[j] = px[j];
+                o.y.lane[j] = o.cy.lane[j] = o.ry.lane[j] = py[j];
+                o.after[j] = 0;
+            }
+        o.out &= ~lanes;
+    }
+};
+
+// The IFMA long128 kernel's lanes: each coordinate in three limbs, which need not be reduced,
+// so a repeat is seen only in equal limbs. The mark is sticky, as above.
+struct EmulLong128 {
+    typedef Long128Arith Arith;
+    typedef EmulIfmaOps::Vec Vec;
+    typedef Limbs128<EmulIfmaOps> Limbs;
+    static constexpr int Width = 8, Vectors = 2, Batch = 8, Patience = 96;
+    struct Orbits {
+        Limbs x, y, cx, cy, rx, ry;
+        int64_t after[8];
+        uint32_t out;
+    };
+    static void Idle(Orbits& o) { o = Orbits{}; }
+    static bool Fits(long128, long128) { return true; }
+    static uint32_t Pass(Orbits& o) {
+        o.out |= PassLong128<EmulIfmaOps>(o.x, o.y, o.cx, o.cy);
+        for (int j = 0; j < 8; ++j) o.after[j] += o.out >> j & 1;
+        return o.out;
+    }
+    static void Escaped(const Orbits& o, int64_t* after) { std::copy_n(o.after, 8, after); }
+    static bool Same(const Limbs& a, const Limbs& b, int j) {
+        return a.l0.lane[j] == b.l0.lane[j] && a.l1.lane[j] == b.l1.lane[j] && a.l2.lane[j] == b.l2.lane[j];
+    }
+    static uint32_t Repeats(const Orbits& o) {
+        uint32_t same = 0;
+        for (int j = 0; j < 8; ++j) same |= uint32_t(Same(o.x, o.rx, j) && Same(o.y, o.ry, j)) << j;
+        return same;
+    }
+    static void Keep(Orbits& o) {
+        o.rx = o.x;
+        o.ry = o.y;
+    }
+    static Limbs Load(const long128* v) {
+        Vec lo, hi;
+        for (int j = 0; j < 8; ++j) {
+            lo.lane[j] = int64_t(v[j].lo);
+            hi.lane[j] = int64_t(v[j].hi);
+        }
+        return Limbs128Of<EmulIfmaOps>(lo, hi);
+    }
+    static void Put(Orbits& o, uint32_t lanes, const long128* px, const long128* py) {
+        const Limbs vx = Load(px), vy = Load(py);
+        auto set = [](Limbs& to, const Limbs& from, int j) {
+            to.l0.lane[j] = from.l0.lane[j];
+            to.l1.lane[j] = from.l1.lane[j];
+            to.l2.lane[j] = from.l2.lane[j];
+        };
+        for (int j = 0; j < 8; ++j)
+            if (lanes >> j & 1) {
+                for (Limbs* to : {&o.x, &o.cx, &o.rx}) set(*to, vx, j);
+                for (Limbs* to : {&o.y, &o.cy, &o.ry}) set(*to, vy, j);
+                o.after[j] = 0;
+            }
+        o.out &= ~lanes;
+    }
+};
+
+typedef void (*StripKernel)(int t);
+template <class K>
+void LaneStrip(int t) {
+    LaneKernel<K>(t).Run();
+}
+
+struct Path {
+    const char* name;
+    StripKernel strip;
+    uint8_t mode;   // the number format the kernel computes in
+};
+// The AVX-512 and AVX2 shapes, odd shapes, one lane alone, and batches of one lane with
+// almost no patience, so that every way out of the vector loop is taken often.
+const Path Paths[] = {
+    {"double 8x4", LaneStrip<EmulDouble<8, 4, 12, 48>>, ModeDouble},
+    {"double 4x4", LaneStrip<EmulDouble<4, 4, 6, 32>>, ModeDouble},
+    {"double 2x3 batch 1", LaneStrip<EmulDouble<2, 3, 1, 2>>, ModeDouble},
+    {"double 4x2 batch 3", LaneStrip<EmulDouble<4, 2, 3, 5>>, ModeDouble},
+    {"double 1x1", LaneStrip<EmulDouble<1, 1, 1, 1>>, ModeDouble},
+    {"fixed60 8x4", LaneStrip<EmulFixed60<12, 48>>, ModeFixed60},
+    {"fixed60 8x4 batch 2", LaneStrip<EmulFixed60<2, 3>>, ModeFixed60},
+    {"long128 8x2", LaneStrip<EmulLong128>, ModeLong128},
+};
+
+struct Picture {
+    std::vector<int32_t> n, mask;
+    std::vector<uint32_t> screen, progress;
+    bool operator==(const Picture&) const = default;
+};
+
+Picture Take(const Scene& s) {
+    Picture p;
+    for (int row = 0; row < s.Height; ++row) {
+        p.n.insert(p.n.end(), &NAt(0, row), &NAt(s.Width, row));
+        p.mask.insert(p.mask.end(), &MaskAt(0, row), &MaskAt(s.Width, row));
+    }
+    p.screen.assign(ScreenImage, ScreenImage + s.Width * s.Height);
+    p.progress.assign(ProgressImage, ProgressImage + s.Width * s.Height);
+    return p;
+}
+
+// The engine picks its strip kernels itself, so the tile is run here. ComputeTile on the tile
+// with every strip emptied sets up StripStart exactly as for the real one; then the strips
+// take the kernel under test one after the other, as ComputeTile runs them without workers.
+void RunTile(StripKernel strip) {
+    const int p = Work.TilePos, n = Work.ThreadCount;
+    int32_t x2[MaxThreads + 1];
+    for (int t = 1; t <= n; ++t) {
+        x2[t] = Work.TileX2[t][p];
+        Work.TileX2[t][p] = Work.TileX1[t][p] - 1;
+    }
+    ComputeTile();
+    for (int t = 1; t <= n; ++t) Work.TileX2[t][p] = x2[t];
+    for (int t = 1; t <= n; ++t) strip(t);
+}
+
+// One view: known counts from `known` where it is not -1, `threads` strips per tile, and,
+// when sliced, every slice stopped after `perSlice` pixels. Without a strip kernel, the
+// engine's scalar kernels.
+Picture Render(StripKernel strip, const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice) {
+    EXPECT_TRUE(ForceKernelPath(KernelPath::Scalar));
+    ref::Install(s, threads);
+    for (int i = 0; i < s.Width * s.Height; ++i) MaskAt(i % s.Width, i / s.Width) = known[i];
+    if (strip == nullptr) {
+        ref::RunPass();
+        return Take(s);
+    }
+    auto pending = [&] {
+        int n = 0;
+        for (int row = 0; row < s.Height; ++row) n += int(std::count(&MaskAt(0, row), &MaskAt(s.Width, row), -1));
+        return n;
+    };
+    Work.LivePass = perSlice > 0;
+    HeadlessSetTicksPerRead(perSlice > 0 ? 2 * Calc.QpcFrequency : 0);   // every clock read ends the slice
+    for (Work.TilePos = 0; Work.TilePos < TileCount; ++Work.TilePos) {
+        int before = pending();
+        do {
+            PrepareSlice();
+            if (perSlice > 0) Work.SliceCounter = perSlice;
+            RunTile(strip);
+            // Each slice stores exactly what the counter allowed, however its pixels ended.
+            const int after = pending();
+            EXPECT_TRUE(Work.SliceExpired ? before - after == perSlice : before - after <= perSlice || perSlice == 0);
+            before = after;
+        } while (Work.SliceExpired);
+    }
+    HeadlessSetTicksPerRead(0);
+    return Take(s);
+}
+
+// Every emulated kernel of the view's number format gives the scalar picture.
+void ExpectSamePictures(const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice = 0) {
+    const Picture want = Render(nullptr, s, threads, known, 0);
+    const uint8_t mode = Calc.NumberMode;
+    int tried = 0;
+    for (const Path& path : Paths) {
+        if (path.mode != mode) continue;
+        ++tried;
+        const Picture got = Render(path.strip, s, threads, known, perSlice);
+        ASSERT_TRUE(got == want) << path.name << " at " << s.CenterY << " + " << s.CenterX << "i, zoom " << s.Zoom
+                                 << ", " << threads << " threads, slices of " << perSlice;
+    }
+    ASSERT_GT(tried, 0) << "no emulated kernel for mode " << int(mode);
+}
+
+std::vector<int32_t> AllPending(const Scene& s) { return std::vector<int32_t>(s.Width * s.Height, -1); }
+
+// A shallow view in each number format: double, Fixed60 (FPU mode off), long128 (forced).
+const std::pair<uint8_t, int> Formats[] = {{1, -1}, {0, -1}, {1, ModeLong128}};
+
+const char* const Misiurewicz = "-1.54368901269207636157085597180174798652";
+}  // namespace
+
+TEST(LaneMachinery, EngineViewsMatchScalar) {
+    const Scene views[] = {
+        {"-0.5", "0", -4, 300, 64, 48},                      // the default view, rim points included
+        {"-1.7687788", "0.0017389", 12, 800, 48, 36},
+        {"0", "1", 20, 1000, 32, 24},                        // a cycle of exact repeats
+        {Misiurewicz, "0", 45, 400, 32, 24},                 // the deepest double zoom
+        {"-1.9975", "0", 6, 300, 48, 32},                    // lanes and rim points side by side
+        {"-2", "0", 45, 300, 32, 24},                        // the tip: rim points next to lanes
+        {Misiurewicz, "0", 46, 400, 32, 24},                 // Fixed60 from here ...
+        {"0", "-1", 49, 500, 32, 24},
+        {Misiurewicz, "0", 52, 400, 32, 24},                 // ... to here
+        {"-0.7453", "0.1127", 10, 500, 64, 48, 0},           // Fixed60 at a shallow zoom
+        {"0", "2.5", -4, 300, 64, 48, 1, 0, ModeFixed60},    // escaped orbits wrap round
+        {Misiurewicz, "0", 53, 400, 32, 24},                 // long128
+        {"-2", "0", 62, 200, 32, 24},
+        {"-0.7453", "0.1127", 10, 300, 48, 32, 1, 0, ModeLong128},
+    };
+    for (const Scene& s : views) {
+        for (int threads : {1, 3, 8}) ExpectSamePictures(s, threads, AllPending(s));
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Low limits: many lanes reach their limit, often together, and some run a pass past it
+// before the vector loop is left; an escape in that pass must not count.
+TEST(LaneMachinery, LowLimitsMatchScalar) {
+    for (int32_t limit : {2, 3, 5, 8, 13}) {
+        const Scene views[] = {{"-0.5", "0", -4, limit, 64, 48}, {"-0.75", "0.1", 0, limit, 64, 48, 0}};
+        for (const Scene& s : views) ExpectSamePictures(s, 3, AllPending(s));
+        if (HasFatalFailure()) return;
+    }
+}
+
+// A refinement-like pass (every seventh pixel pending among known counts), in each format,
+// and tall strips of one column or none, where the lanes outnumber a tile's pixels and
+// refill across rows.
+TEST(LaneMachinery, ScatteredPendingPixelsAndTallStripsMatchScalar) {
+    for (auto [fpu, force] : Formats) {
+        const Scene wide{"-1.2", "0.25", 4, 600, 160, 64, fpu, 0, force};
+        std::vector<int32_t> known(wide.Width * wide.Height);
+        for (size_t i = 0; i < known.size(); ++i) known[i] = i % 7 == 3 ? -1 : int32_t(i % 11);
+        ExpectSamePictures(wide, 2, known);
+        const Scene tall{"-0.75", "0.1", 0, 400, 16, 640, fpu, 0, force};
+        ExpectSamePictures(tall, 1, AllPending(tall));
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST(LaneMachinery, ExpiredSlicesResumeToTheScalarPicture) {
+    const Scene views[] = {
+        {"-0.75", "0.1", 0, 400, 96, 64},
+        {"1.5", "0", -4, 300, 96, 64},   // many pixels that escape in their first pass
+        {"-0.7453", "0.1127", 10, 300, 96, 64, 0},
+        {Misiurewicz, "0", 48, 300, 64, 48},
+        {Misiurewicz, "0", 60, 300, 64, 48},
+    };
+    for (const Scene& s : views)
+        for (auto [perSlice, threads] : {std::pair{1, 1}, {2, 3}, {7, 2}}) {
+            std::vector<int32_t> known = AllPending(s);
+            for (size_t i = 0; i < known.size(); i += 5) known[i] = 3;
+            ExpectSamePictures(s, threads, known, perSlice);
+            if (HasFatalFailure()) return;
+        }
+    for (auto [fpu, force] : Formats) {
+        // Strips of 40 pending pixels, more than the lanes: refills go on through the slices.
+        const Scene tiles{"-0.75", "0.1", 0, 300, 256, 160, fpu, 0, force};
+        ExpectSamePictures(tiles, 1, AllPending(tiles), 40);
+        // Tiles of 4 x 4 pixels in two strips: the first holds 2 pending pixels, the second
+        // 8. The first ends with credit left, which the second must get back for the slice
+        // to store its 7.
+        const Scene halves{"-0.75", "0.1", 0, 300, 128, 128, fpu, 0, force};
+        std::vector<int32_t> known = AllPending(halves);
+        for (size_t i = 0; i < known.size(); ++i)
+            if (i % 4 < 2 && i / 128 % 4 != 0) known[i] = 5;
+        ExpectSamePictures(halves, 2, known, 7);
+        if (HasFatalFailure()) return;
+    }
+}
