@@ -48,6 +48,7 @@ public:
     using Orbits = typename K::Orbits;
     static constexpr int Width = K::Width, Vectors = K::Vectors, Lanes = Width * Vectors;
     static_assert(Lanes <= 32, "one bit per lane in a 32-bit word");
+    static constexpr uint32_t WidthMask = Width >= 32 ? ~0u : (1u << (Width % 32)) - 1;   // one vector's lane bits
 
     explicit LaneKernel(int t) : walk(t), strip(t) {}
 
@@ -86,7 +87,8 @@ public:
                     if (j == 3) cycled |= RepeatsAll(o) & busy & ~out;
                     if (enough(out | cycled)) goto over;
                 }
-                // A fresh z kept every 64 passes catches cycles up to that length.
+                // A fresh z is kept every 64 passes; the checks 8, 16, ..., 64 passes later
+                // catch the cycles whose period divides one of those distances.
                 if (((k + ran) & 63) < 8) KeepAll(o);
             }
         over:
@@ -175,7 +177,7 @@ private:
     [[gnu::always_inline]] void PutAll(Orbits* o, uint32_t lanes) const {
 #pragma GCC unroll 8
         for (int v = 0; v < Vectors; ++v)
-            K::Put(o[v], (lanes >> (v * Width)) & ((1u << Width) - 1), startX + v * Width, startY + v * Width);
+            K::Put(o[v], (lanes >> (v * Width)) & WidthMask, startX + v * Width, startY + v * Width);
     }
 
     int64_t LeastStop() const {
