@@ -13,6 +13,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512ifma,popcnt")
 #include "engine/lane_kernel.h"
+#include "engine/simd_escapes512.h"
 #include "engine/simd_fixed60_ifma.h"
 #include "engine/simd_fixed60_pass.h"
 
@@ -26,25 +27,21 @@ struct Ifma512Fixed60 {
     struct Orbits {
         __m512i x, y, cx, cy;
         __m512i rx, ry;   // an earlier z of the same orbit
-        __m512i after;    // passes since the escape
-        __mmask8 out;     // the lanes that have escaped
+        StickyEscapes512 escapes;   // sums wrap: the mark must stay
     };
 
     static void Idle(Orbits& o) {
-        o.x = o.y = o.cx = o.cy = o.rx = o.ry = o.after = _mm512_setzero_si512();
-        o.out = 0;
+        o.x = o.y = o.cx = o.cy = o.rx = o.ry = _mm512_setzero_si512();
+        o.escapes.Clear();
     }
 
     [[gnu::always_inline]] static bool Fits(Fixed60, Fixed60) { return true; }
 
     [[gnu::always_inline]] static uint32_t Pass(Orbits& o) {
-        // Sums wrap, so an escaped orbit can come back into range: the mark must stay.
-        o.out |= __mmask8(PassFixed60<Ifma512Ops>(o.x, o.y, o.cx, o.cy));
-        o.after = _mm512_mask_add_epi64(o.after, o.out, o.after, _mm512_set1_epi64(1));
-        return o.out;
+        return o.escapes.Mark(PassFixed60<Ifma512Ops>(o.x, o.y, o.cx, o.cy));
     }
 
-    static void Escaped(const Orbits& o, int64_t* after) { _mm512_storeu_si512(after, o.after); }
+    static void Escaped(const Orbits& o, int64_t* after) { o.escapes.Store(after); }
 
     [[gnu::always_inline]] static uint32_t Repeats(const Orbits& o) {
         return _mm512_mask_cmpeq_epi64_mask(_mm512_cmpeq_epi64_mask(o.x, o.rx), o.y, o.ry);
@@ -64,8 +61,7 @@ struct Ifma512Fixed60 {
         o.y = _mm512_mask_mov_epi64(o.y, sel, vy);
         o.cy = _mm512_mask_mov_epi64(o.cy, sel, vy);
         o.ry = _mm512_mask_mov_epi64(o.ry, sel, vy);
-        o.after = _mm512_mask_mov_epi64(o.after, sel, _mm512_setzero_si512());
-        o.out &= __mmask8(~sel);
+        o.escapes.Reset(sel);
     }
 };
 }  // namespace

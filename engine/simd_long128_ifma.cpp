@@ -13,6 +13,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512ifma,popcnt")
 #include "engine/lane_kernel.h"
+#include "engine/simd_escapes512.h"
 #include "engine/simd_fixed60_ifma.h"
 #include "engine/simd_long128_pass.h"
 
@@ -29,28 +30,23 @@ struct Ifma512Long128 {
     struct Orbits {
         Limbs x, y, cx, cy;
         Limbs rx, ry;     // an earlier z of the same orbit
-        __m512i after;    // passes since the escape
-        __mmask8 out;     // the lanes that have escaped
+        StickyEscapes512 escapes;   // sums wrap: the mark must stay
     };
 
     static void Idle(Orbits& o) {
         const __m512i zero = _mm512_setzero_si512();
         o.x = o.y = o.cx = o.cy = o.rx = o.ry = Limbs{zero, zero, zero};
-        o.after = zero;
-        o.out = 0;
+        o.escapes.Clear();
     }
 
     // The pass is exact for every c.
     [[gnu::always_inline]] static bool Fits(long128, long128) { return true; }
 
     [[gnu::always_inline]] static uint32_t Pass(Orbits& o) {
-        // Sums wrap, so an escaped orbit can come back into range: the mark must stay.
-        o.out |= __mmask8(PassLong128<Ifma512Ops>(o.x, o.y, o.cx, o.cy));
-        o.after = _mm512_mask_add_epi64(o.after, o.out, o.after, _mm512_set1_epi64(1));
-        return o.out;
+        return o.escapes.Mark(PassLong128<Ifma512Ops>(o.x, o.y, o.cx, o.cy));
     }
 
-    static void Escaped(const Orbits& o, int64_t* after) { _mm512_storeu_si512(after, o.after); }
+    static void Escaped(const Orbits& o, int64_t* after) { o.escapes.Store(after); }
 
     // Equal limbs are an equal z. An equal z held in other limbs is missed once; the limbs
     // a pass forms depend only on the z before, so a cycle repeats them as well.
@@ -92,8 +88,7 @@ struct Ifma512Long128 {
         Blend(o.y, sel, vy);
         Blend(o.cy, sel, vy);
         Blend(o.ry, sel, vy);
-        o.after = _mm512_mask_mov_epi64(o.after, sel, _mm512_setzero_si512());
-        o.out &= __mmask8(~sel);
+        o.escapes.Reset(sel);
     }
 };
 }  // namespace
