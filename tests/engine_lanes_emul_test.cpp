@@ -193,23 +193,6 @@ const Path Paths[] = {
     {"long128 8x2", LaneStrip<EmulLong128>, ModeLong128},
 };
 
-struct Picture {
-    std::vector<int32_t> n, mask;
-    std::vector<uint32_t> screen, progress;
-    bool operator==(const Picture&) const = default;
-};
-
-Picture Take(const Scene& s) {
-    Picture p;
-    for (int row = 0; row < s.Height; ++row) {
-        p.n.insert(p.n.end(), &NAt(0, row), &NAt(s.Width, row));
-        p.mask.insert(p.mask.end(), &MaskAt(0, row), &MaskAt(s.Width, row));
-    }
-    p.screen.assign(ScreenImage, ScreenImage + s.Width * s.Height);
-    p.progress.assign(ProgressImage, ProgressImage + s.Width * s.Height);
-    return p;
-}
-
 // The engine picks its strip kernels itself, so the tile is run here. ComputeTile on the tile
 // with every strip emptied sets up StripStart exactly as for the real one; then the strips
 // take the kernel under test one after the other, as ComputeTile runs them without workers.
@@ -228,13 +211,13 @@ void RunTile(StripKernel strip) {
 // One view: known counts from `known` where it is not -1, `threads` strips per tile, and,
 // when sliced, every slice stopped after `perSlice` pixels. Without a strip kernel, the
 // engine's scalar kernels.
-Picture Render(StripKernel strip, const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice) {
+ref::Picture Render(StripKernel strip, const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice) {
     EXPECT_TRUE(ForceKernelPath(KernelPath::Scalar));
     ref::Install(s, threads);
     for (int i = 0; i < s.Width * s.Height; ++i) MaskAt(i % s.Width, i / s.Width) = known[i];
     if (strip == nullptr) {
         ref::RunPass();
-        return Take(s);
+        return ref::TakePicture(s);
     }
     auto pending = [&] {
         int n = 0;
@@ -256,18 +239,18 @@ Picture Render(StripKernel strip, const Scene& s, int threads, const std::vector
         } while (Work.SliceExpired);
     }
     HeadlessSetTicksPerRead(0);
-    return Take(s);
+    return ref::TakePicture(s);
 }
 
 // Every emulated kernel of the view's number format gives the scalar picture.
 void ExpectSamePictures(const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice = 0) {
-    const Picture want = Render(nullptr, s, threads, known, 0);
+    const ref::Picture want = Render(nullptr, s, threads, known, 0);
     const uint8_t mode = Calc.NumberMode;
     int tried = 0;
     for (const Path& path : Paths) {
         if (path.mode != mode) continue;
         ++tried;
-        const Picture got = Render(path.strip, s, threads, known, perSlice);
+        const ref::Picture got = Render(path.strip, s, threads, known, perSlice);
         ASSERT_TRUE(got == want) << path.name << " at " << s.CenterY << " + " << s.CenterX << "i, zoom " << s.Zoom
                                  << ", " << threads << " threads, slices of " << perSlice;
     }

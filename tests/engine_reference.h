@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 #include "engine/fixed.h"
 #include "engine/state.h"
 #include "engine/work.h"
@@ -148,6 +149,24 @@ inline void Install(const Scene& s, int threads) {
     BuildTileTables();
     for (int row = 0; row < s.Height; ++row) std::fill_n(&MaskAt(0, row), s.Width, -1);
     std::fill_n(ProgressImage, MaxPixels, 0x808080u);
+}
+
+// The four picture buffers of a view, for comparing one computation with another.
+struct Picture {
+    std::vector<int32_t> n, mask;
+    std::vector<uint32_t> screen, progress;
+    bool operator==(const Picture&) const = default;
+};
+
+inline Picture TakePicture(const Scene& s) {
+    Picture p;
+    for (int row = 0; row < s.Height; ++row) {
+        p.n.insert(p.n.end(), &NAt(0, row), &NAt(s.Width, row));
+        p.mask.insert(p.mask.end(), &MaskAt(0, row), &MaskAt(s.Width, row));
+    }
+    p.screen.assign(ScreenImage, ScreenImage + s.Width * s.Height);
+    p.progress.assign(ProgressImage, ProgressImage + s.Width * s.Height);
+    return p;
 }
 
 // All 1024 tiles without time slicing.

@@ -17,23 +17,6 @@ using ref::Scene;
 namespace {
 const char* const Misiurewicz = "-1.54368901269207636157085597180174798652";
 
-struct Picture {
-    std::vector<int32_t> n, mask;
-    std::vector<uint32_t> screen, progress;
-    bool operator==(const Picture&) const = default;
-};
-
-Picture Take(const Scene& s) {
-    Picture p;
-    for (int row = 0; row < s.Height; ++row) {
-        p.n.insert(p.n.end(), &NAt(0, row), &NAt(s.Width, row));
-        p.mask.insert(p.mask.end(), &MaskAt(0, row), &MaskAt(s.Width, row));
-    }
-    p.screen.assign(ScreenImage, ScreenImage + s.Width * s.Height);
-    p.progress.assign(ProgressImage, ProgressImage + s.Width * s.Height);
-    return p;
-}
-
 std::vector<KernelPath> VectorPaths() {
     std::vector<KernelPath> paths;
     for (KernelPath p : {KernelPath::Avx2, KernelPath::Avx512})
@@ -43,13 +26,13 @@ std::vector<KernelPath> VectorPaths() {
 
 // One view on one path: known counts from `known` where it is not -1, `threads` strips per
 // tile, and, when sliced, every slice stopped after `perSlice` pixels.
-Picture Render(KernelPath path, const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice) {
+ref::Picture Render(KernelPath path, const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice) {
     EXPECT_TRUE(ForceKernelPath(path));
     ref::Install(s, threads);
     for (int i = 0; i < s.Width * s.Height; ++i) MaskAt(i % s.Width, i / s.Width) = known[i];
     if (perSlice == 0) {
         ref::RunPass();
-        return Take(s);
+        return ref::TakePicture(s);
     }
     Work.LivePass = true;
     HeadlessSetTicksPerRead(2 * Calc.QpcFrequency);   // every clock read finds the slice over
@@ -71,14 +54,14 @@ Picture Render(KernelPath path, const Scene& s, int threads, const std::vector<i
         } while (Work.SliceExpired);
     }
     HeadlessSetTicksPerRead(0);
-    return Take(s);
+    return ref::TakePicture(s);
 }
 
 // Every vector path gives the scalar picture, pixel for pixel.
 void ExpectSamePictures(const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice = 0) {
-    const Picture want = Render(KernelPath::Scalar, s, threads, known, 0);
+    const ref::Picture want = Render(KernelPath::Scalar, s, threads, known, 0);
     for (KernelPath path : VectorPaths()) {
-        const Picture got = Render(path, s, threads, known, perSlice);
+        const ref::Picture got = Render(path, s, threads, known, perSlice);
         ASSERT_TRUE(got == want) << KernelPathName(path) << " at " << s.CenterY << " + " << s.CenterX
                                  << "i, zoom " << s.Zoom << ", mode " << int(Calc.NumberMode);
     }
