@@ -51,12 +51,7 @@ void KernelBench(benchmark::State& state, const Scene& s, uint8_t mode, KernelPa
     }
     ref::Install(s, 1);
     if (Calc.NumberMode != mode) state.SkipWithError("view is meant for another kernel");
-    Work.LivePass = false;
-    Work.TilePos = 0;
-    Work.TileX1[1][0] = 0;
-    Work.TileX2[1][0] = s.Width - 1;
-    Work.TileY1[1][0] = 0;
-    Work.TileY2[1][0] = s.Height - 1;
+    ref::WholePictureTile(s);
     for (auto _ : state) {
         state.PauseTiming();
         ResetMask(s);

@@ -5,7 +5,9 @@
 // then idles; once a batch of lanes has finished, their pixels are stored and each lane takes
 // the strip's next pending pixel, so narrow strips and scattered pending pixels (refinement
 // passes) keep the lanes busy. Leaving the vector loop costs far more than a pass, so it is
-// left once per batch, not once per escape. The strip walk, the slice accounting and the
+// left once per batch, not once per escape. Fresh pixels first make a few passes together in
+// groups (the sieve), which finishes most pixels far outside the set before they ever take a
+// lane, so the lanes are left to the longer orbits. The strip walk, the slice accounting and the
 // counts are those of the scalar kernels: each lane performs the scalar pass of its format,
 // operation for operation, so every count is the scalar kernel's.
 //
@@ -27,6 +29,11 @@
 //   K::Keep(o)                keeps every lane's z
 //   K::Put(o, lanes, px, py)  the lanes whose bits are set (Width bits) start afresh at
 //                             z = c = (px[j], py[j]), which is also kept, not escaped
+//   K::Sieve                  passes a group of fresh pixels makes before they take lanes
+//                             (0: none, and the next two are not needed)
+//   K::PutAt(o, lanes, px, py, zx, zy)
+//                             as Put, but z = (zx[j], zy[j]), which is also kept
+//   K::Z(o, zx, zy)           every lane's z
 //
 // Each vector kernel's file includes this header inside a region compiled for its own
 // instruction set (#pragma GCC target), after everything the header itself includes. So
@@ -50,7 +57,7 @@ public:
     static_assert(Lanes <= 32, "one bit per lane in a 32-bit word");
     static constexpr uint32_t WidthMask = Width >= 32 ? ~0u : (1u << (Width % 32)) - 1;   // one vector's lane bits
 
-    explicit LaneKernel(int t) : walk(t), strip(t) {}
+    explicit LaneKernel(int t) : walk(t), strip(t), walkLimit(walk.Iteration()) {}
 
     void Run() {
         EdgeStoresFlush flush{strip};
@@ -176,8 +183,14 @@ private:
     // blended, whether it has such lanes or not: a branch on it would mostly be mispredicted.
     [[gnu::always_inline]] void PutAll(Orbits* o, uint32_t lanes) const {
 #pragma GCC unroll 8
-        for (int v = 0; v < Vectors; ++v)
-            K::Put(o[v], (lanes >> (v * Width)) & WidthMask, startX + v * Width, startY + v * Width);
+        for (int v = 0; v < Vectors; ++v) {
+            const uint32_t sel = (lanes >> (v * Width)) & WidthMask;
+            const int j = v * Width;
+            if constexpr (K::Sieve > 0)
+                K::PutAt(o[v], sel, startX + j, startY + j, startZX + j, startZY + j);
+            else
+                K::Put(o[v], sel, startX + j, startY + j);
+        }
     }
 
     int64_t LeastStop() const {
@@ -191,6 +204,7 @@ private:
     // is finished here, by that same pass done on its own, and never takes a lane: it would
     // only cost a trip out of the vector loop. False when the slice is over.
     [[gnu::always_inline]] bool Refill(StripWalk<Arith>& w, SliceCredit& c, int i) {
+        if constexpr (K::Sieve > 0) return RefillSieved(w, c, i);
         Lane<Arith> l;
         Value px{}, py{};
         stop[i] = INT64_MAX;
@@ -218,6 +232,105 @@ private:
         return true;
     }
 
+    // Lane i takes the next pixel that came through the sieve, sieving the next group of
+    // pending pixels first when none is waiting, or goes idle when the strip has none left.
+    // False when the slice is over.
+    [[gnu::always_inline]] bool RefillSieved(StripWalk<Arith>& w, SliceCredit& c, int i) {
+        stop[i] = INT64_MAX;
+        busy &= ~(1u << i);
+        while (waitNext == waiting) {
+            if (walked) {
+                startX[i] = startY[i] = startZX[i] = startZY[i] = Value{};
+                return true;
+            }
+            if (!SieveNext(w, c)) return false;
+        }
+        const int q = waitNext++;
+        col[i] = waitCol[q];
+        row[i] = waitRow[q];
+        startX[i] = sieve.cx[q];
+        startY[i] = sieve.cy[q];
+        startZX[i] = sieve.zx[q];
+        startZY[i] = sieve.zy[q];
+        stop[i] = k + sievedM - 1;
+        busy |= 1u << i;
+        ++active;
+        return true;
+    }
+
+    // The next group of pending pixels (as many as there are lanes) makes its first passes
+    // together, up to K::Sieve of them, which finish most pixels far outside the set without
+    // ever taking a lane: the pixels that escaped are stored, the others wait for a lane with
+    // the z and down-counter they reached. A pixel that does not fit a lane is computed on its
+    // own, as in the scalar kernel. False when the slice is over.
+    [[gnu::noinline]] bool SieveNext(StripWalk<Arith>& w, SliceCredit& c) {
+        // On copies, as in Finish: the walk's cursor stays in registers while pixels pass.
+        StripWalk<Arith> lw = w;
+        SliceCredit lc = c;
+        const bool going = SieveWith(lw, lc);
+        w = lw;
+        c = lc;
+        return going;
+    }
+
+    [[gnu::always_inline]] bool SieveWith(StripWalk<Arith>& w, SliceCredit& c) {
+        waiting = waitNext = 0;
+        int gCol[Lanes], gRow[Lanes];
+        alignas(64) Value gx[Lanes], gy[Lanes], zx[Lanes], zy[Lanes];
+        const int n = w.Gather(Lanes, gCol, gRow, gx, gy);
+        walked = n < Lanes;
+        if (n == 0) return true;
+        for (int j = n; j < Lanes; ++j) gx[j] = gy[j] = Value{};
+        Orbits o[Vectors];
+        for (int v = 0; v < Vectors; ++v) {
+            K::Idle(o[v]);
+            K::Put(o[v], WidthMask, gx + v * Width, gy + v * Width);
+        }
+        // The sieve stops before a down-counter could reach 0. Each pixel's escape is taken
+        // from the pass that first marks it, so pixels that would not fit a lane (their z
+        // may fall back inside the disc after an escape) are sieved as well.
+        const int32_t passes = K::Sieve < walkLimit - 1 ? K::Sieve : walkLimit - 1;
+        const uint32_t group = n >= 32 ? ~0u : (1u << n) - 1;
+        uint32_t seen = 0, escapedIn[K::Sieve + 1];
+        for (int p = 1; p <= passes; ++p) {
+            const uint32_t out = PassAll(o);
+            escapedIn[p] = out & ~seen & group;
+            seen |= out;
+        }
+        sievedM = walkLimit - passes;
+        // An escape in pass p, when the down-counter stood at limit - p + 1.
+        for (int p = 1; p <= passes; ++p) {
+            const int32_t count = walkLimit - p + 1;
+            const uint32_t colour = w.Colour(count);
+            for (uint32_t done = escapedIn[p]; done != 0; done &= done - 1) {
+                const int j = __builtin_ctz(done);
+                if (!c.Take()) return false;
+                w.StoreColoured(gCol[j], gRow[j], count, colour);
+            }
+        }
+        const uint32_t left = ~seen & group;
+        if (left == 0) return true;
+        for (int v = 0; v < Vectors; ++v) K::Z(o[v], zx + v * Width, zy + v * Width);
+        for (uint32_t wait = left; wait != 0; wait &= wait - 1) {
+            const int j = __builtin_ctz(wait);
+            if (!K::Fits(gx[j], gy[j])) {
+                // Computed on its own, as in the scalar kernel.
+                Lane<Arith> l{gx[j], gy[j], zx[j], zy[j], sievedM};
+                if (!c.Take()) return false;
+                w.Store(gCol[j], gRow[j], RunOne(l));
+                continue;
+            }
+            const int q = waiting++;
+            waitCol[q] = gCol[j];
+            waitRow[q] = gRow[j];
+            sieve.cx[q] = gx[j];
+            sieve.cy[q] = gy[j];
+            sieve.zx[q] = zx[j];
+            sieve.zy[q] = zy[j];
+        }
+        return true;
+    }
+
     StripWalk<Arith> walk;
     const int strip;
     SliceCredit credit;
@@ -226,6 +339,16 @@ private:
     int64_t stop[Lanes];
     int col[Lanes], row[Lanes];
     Value startX[Lanes], startY[Lanes];   // c of a refilled lane, until it is put in place
+    Value startZX[Lanes], startZY[Lanes]; // and its z, when it comes through the sieve
+    // The sieved group: c and z of each pixel; those waiting for a lane come first.
+    struct {
+        Value cx[Lanes], cy[Lanes], zx[Lanes], zy[Lanes];
+    } sieve;
+    int waitCol[Lanes], waitRow[Lanes];
+    int waiting = 0, waitNext = 0;        // pixels waiting: waitNext .. waiting - 1
+    int32_t sievedM = 0;                  // their down-counter
+    bool walked = false;                  // the strip has no pending pixel left to sieve
+    const int32_t walkLimit;              // the iteration limit
     uint32_t busy = 0;   // bit i: lane i has a pixel
     int active = 0;
     int64_t k = 0;       // the next pass

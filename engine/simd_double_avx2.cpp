@@ -19,7 +19,7 @@ struct Avx2Double {
     typedef DoubleArith Arith;
     // A pass is a chain of three dependent operations of three or four cycles each; four
     // vectors in flight keep the multiply and add units fed through it.
-    static constexpr int Width = 4, Vectors = 4, Batch = 6, Patience = 32;
+    static constexpr int Width = 4, Vectors = 4, Batch = 6, Patience = 64, Sieve = 6;
 
     struct Orbits {
         __m256d x, y, cx, cy;
@@ -69,15 +69,25 @@ struct Avx2Double {
     }
 
     [[gnu::always_inline]] static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) {
+        PutAt(o, lanes, px, py, px, py);
+    }
+
+    [[gnu::always_inline]] static void PutAt(Orbits& o, uint32_t lanes, const double* px, const double* py,
+                                             const double* zx, const double* zy) {
         const __m256d sel = _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(LaneMasks.m[lanes])));
-        const __m256d vx = _mm256_loadu_pd(px), vy = _mm256_loadu_pd(py);
+        const __m256d vx = _mm256_loadu_pd(zx), vy = _mm256_loadu_pd(zy);
         o.x = _mm256_blendv_pd(o.x, vx, sel);
-        o.cx = _mm256_blendv_pd(o.cx, vx, sel);
         o.rx = _mm256_blendv_pd(o.rx, vx, sel);
+        o.cx = _mm256_blendv_pd(o.cx, _mm256_loadu_pd(px), sel);
         o.y = _mm256_blendv_pd(o.y, vy, sel);
-        o.cy = _mm256_blendv_pd(o.cy, vy, sel);
         o.ry = _mm256_blendv_pd(o.ry, vy, sel);
+        o.cy = _mm256_blendv_pd(o.cy, _mm256_loadu_pd(py), sel);
         o.after = _mm256_castpd_si256(_mm256_andnot_pd(sel, _mm256_castsi256_pd(o.after)));
+    }
+
+    static void Z(const Orbits& o, double* zx, double* zy) {
+        _mm256_storeu_pd(zx, o.x);
+        _mm256_storeu_pd(zy, o.y);
     }
 
     // Lane bits to blend masks: entry b has all bits set in lane j when bit j of b is.

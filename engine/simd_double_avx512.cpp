@@ -17,7 +17,7 @@
 namespace {
 struct Avx512Double {
     typedef DoubleArith Arith;
-    static constexpr int Width = 8, Vectors = 4, Batch = 12, Patience = 48;
+    static constexpr int Width = 8, Vectors = 4, Batch = 12, Patience = 48, Sieve = 6;
 
     struct Orbits {
         __m512d x, y, cx, cy;
@@ -64,15 +64,25 @@ struct Avx512Double {
     }
 
     [[gnu::always_inline]] static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) {
+        PutAt(o, lanes, px, py, px, py);
+    }
+
+    [[gnu::always_inline]] static void PutAt(Orbits& o, uint32_t lanes, const double* px, const double* py,
+                                             const double* zx, const double* zy) {
         const __mmask8 sel = __mmask8(lanes);
-        const __m512d vx = _mm512_loadu_pd(px), vy = _mm512_loadu_pd(py);
+        const __m512d vx = _mm512_loadu_pd(zx), vy = _mm512_loadu_pd(zy);
         o.x = _mm512_mask_mov_pd(o.x, sel, vx);
-        o.cx = _mm512_mask_mov_pd(o.cx, sel, vx);
         o.rx = _mm512_mask_mov_pd(o.rx, sel, vx);
+        o.cx = _mm512_mask_loadu_pd(o.cx, sel, px);
         o.y = _mm512_mask_mov_pd(o.y, sel, vy);
-        o.cy = _mm512_mask_mov_pd(o.cy, sel, vy);
         o.ry = _mm512_mask_mov_pd(o.ry, sel, vy);
+        o.cy = _mm512_mask_loadu_pd(o.cy, sel, py);
         o.after = _mm512_mask_mov_epi64(o.after, sel, _mm512_setzero_si512());
+    }
+
+    static void Z(const Orbits& o, double* zx, double* zy) {
+        _mm512_storeu_pd(zx, o.x);
+        _mm512_storeu_pd(zy, o.y);
     }
 };
 }  // namespace

@@ -22,7 +22,7 @@ struct Ifma512Fixed60 {
     typedef Fixed60Arith Arith;
     // A pass is a chain of about 18 cycles; four vectors keep the multiply-add units busy
     // (measured: three reach about four fifths of the rate).
-    static constexpr int Width = 8, Vectors = 4, Batch = 12, Patience = 48;
+    static constexpr int Width = 8, Vectors = 4, Batch = 12, Patience = 48, Sieve = 0;
 
     struct Orbits {
         __m512i x, y, cx, cy;

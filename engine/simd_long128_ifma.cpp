@@ -25,7 +25,7 @@ struct Ifma512Long128 {
     // half the rate (its chain of dependent operations); two run about as fast as three or
     // four in the pass alone and faster in the kernel, where an orbit vector is 19 registers
     // (measured). Batch and Patience: the best of the values tried, by a little.
-    static constexpr int Width = 8, Vectors = 2, Batch = 8, Patience = 96;
+    static constexpr int Width = 8, Vectors = 2, Batch = 8, Patience = 96, Sieve = 0;
 
     struct Orbits {
         Limbs x, y, cx, cy;

@@ -185,6 +185,41 @@ public:
         return false;
     }
 
+    // Up to `room` pixels to compute, in walk order: their columns, rows and orbit values.
+    // Known counts on the way are copied. Returns how many; fewer than `room` only when the
+    // strip has no pending pixel left.
+    int Gather(int room, int* cols, int* rows, typename A::Value* xs, typename A::Value* ys) {
+        int n = 0;
+        while (row <= y2) {
+            const typename A::Value py = A::PointY(cy);
+            const int32_t* mask = &MaskAt(0, row);
+            int c = col;
+            typename A::Coord x = cx;
+            while (c <= x2 && n < room) {
+                const int32_t known = mask[c];
+                if (known == -1) {
+                    cols[n] = c;
+                    rows[n] = row;
+                    xs[n] = A::PointX(x);
+                    ys[n] = py;
+                    ++n;
+                } else {
+                    Store(c, row, known);
+                }
+                ++c;
+                A::Step(x);
+            }
+            col = c;
+            cx = x;
+            if (n == room) return n;
+            ++row;
+            col = x1;
+            cx = startX;
+            A::Step(cy);
+        }
+        return n;
+    }
+
     // Accounts for one newly computed pixel; false (nothing stored) when the slice is over.
     bool Finish(int c, int r, int32_t n) {
         if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) < 1) {
@@ -209,6 +244,21 @@ public:
         }
         StorePixel(c, r, n, width, iteration, color, offset);
     }
+
+    // As Store, with the pixel's colour already known.
+    void StoreColoured(int c, int r, int32_t n, uint32_t colour) {
+        if ((c < keepBelow || c >= keepFrom) && edges->Length < EdgeStoreList::Capacity) {
+            edges->Items[edges->Length++] = {c, r, n};
+            return;
+        }
+        NAt(c, r) = n;
+        MaskAt(c, r) = n;
+        const int p = c + width * r;
+        ProgressImage[p] = ProgressGreen;
+        ScreenImage[p] = colour;
+    }
+
+    uint32_t Colour(int32_t n) const { return CountColourWith(n, iteration, color, offset); }
 
 private:
     // Not const: a kernel may work on a copy of the walk and assign it back.

@@ -27,10 +27,10 @@ using ref::Scene;
 namespace {
 // The double lanes of the vector kernels: the scalar pass in its order, t + t, and the escape
 // test !(s < 4), which stays true for the NaN an escaped orbit overflows to.
-template <int W, int V, int B, int P>
+template <int W, int V, int B, int P, int S = 0>
 struct EmulDouble {
     typedef DoubleArith Arith;
-    static constexpr int Width = W, Vectors = V, Batch = B, Patience = P;
+    static constexpr int Width = W, Vectors = V, Batch = B, Patience = P, Sieve = S;
     struct Orbits {
         double x[W], y[W], cx[W], cy[W], rx[W], ry[W];
         int64_t after[W];
@@ -62,13 +62,21 @@ struct EmulDouble {
         std::copy_n(o.x, W, o.rx);
         std::copy_n(o.y, W, o.ry);
     }
-    static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) {
+    static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) { PutAt(o, lanes, px, py, px, py); }
+    static void PutAt(Orbits& o, uint32_t lanes, const double* px, const double* py, const double* zx,
+                      const double* zy) {
         for (int j = 0; j < W; ++j)
             if (lanes >> j & 1) {
-                o.x[j] = o.cx[j] = o.rx[j] = px[j];
-                o.y[j] = o.cy[j] = o.ry[j] = py[j];
+                o.cx[j] = px[j];
+                o.cy[j] = py[j];
+                o.x[j] = o.rx[j] = zx[j];
+                o.y[j] = o.ry[j] = zy[j];
                 o.after[j] = 0;
             }
+    }
+    static void Z(const Orbits& o, double* zx, double* zy) {
+        std::copy_n(o.x, W, zx);
+        std::copy_n(o.y, W, zy);
     }
 };
 
@@ -78,7 +86,7 @@ template <int B, int P>
 struct EmulFixed60 {
     typedef Fixed60Arith Arith;
     typedef EmulIfmaOps::Vec Vec;
-    static constexpr int Width = 8, Vectors = 4, Batch = B, Patience = P;
+    static constexpr int Width = 8, Vectors = 4, Batch = B, Patience = P, Sieve = 0;
     struct Orbits {
         Vec x, y, cx, cy, rx, ry;
         int64_t after[8];
@@ -118,7 +126,7 @@ struct EmulLong128 {
     typedef Long128Arith Arith;
     typedef EmulIfmaOps::Vec Vec;
     typedef Limbs128<EmulIfmaOps> Limbs;
-    static constexpr int Width = 8, Vectors = 2, Batch = 8, Patience = 96;
+    static constexpr int Width = 8, Vectors = 2, Batch = 8, Patience = 96, Sieve = 0;
     struct Orbits {
         Limbs x, y, cx, cy, rx, ry;
         int64_t after[8];
@@ -184,7 +192,10 @@ struct Path {
 // almost no patience, so that every way out of the vector loop is taken often.
 const Path Paths[] = {
     {"double 8x4", LaneStrip<EmulDouble<8, 4, 12, 48>>, ModeDouble},
-    {"double 4x4", LaneStrip<EmulDouble<4, 4, 6, 32>>, ModeDouble},
+    {"double 8x4 sieve 4", LaneStrip<EmulDouble<8, 4, 12, 48, 4>>, ModeDouble},
+    {"double 4x4 sieve 4", LaneStrip<EmulDouble<4, 4, 6, 32, 4>>, ModeDouble},
+    {"double 2x3 batch 1 sieve 1", LaneStrip<EmulDouble<2, 3, 1, 2, 1>>, ModeDouble},
+    {"double 1x1 sieve 300", LaneStrip<EmulDouble<1, 1, 1, 1, 300>>, ModeDouble},
     {"double 2x3 batch 1", LaneStrip<EmulDouble<2, 3, 1, 2>>, ModeDouble},
     {"double 4x2 batch 3", LaneStrip<EmulDouble<4, 2, 3, 5>>, ModeDouble},
     {"double 1x1", LaneStrip<EmulDouble<1, 1, 1, 1>>, ModeDouble},

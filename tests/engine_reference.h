@@ -169,6 +169,17 @@ inline Picture TakePicture(const Scene& s) {
     return p;
 }
 
+// Makes tile 0 of strip 1 the whole picture, so that one thread computes it as one strip
+// through ComputeTile (ref::Install(s, 1) first), without time slicing.
+inline void WholePictureTile(const Scene& s) {
+    Work.LivePass = false;
+    Work.TilePos = 0;
+    Work.TileX1[1][0] = 0;
+    Work.TileX2[1][0] = s.Width - 1;
+    Work.TileY1[1][0] = 0;
+    Work.TileY2[1][0] = s.Height - 1;
+}
+
 // All 1024 tiles without time slicing.
 inline void RunPass() {
     Work.LivePass = false;

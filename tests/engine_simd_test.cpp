@@ -131,6 +131,31 @@ TEST(KernelPaths, WideStripsAndScatteredPendingPixelsMatchScalar) {
     ExpectSamePictures(tall, 2, known);
 }
 
+// The whole picture as one strip, as a single thread computes a large tile: long runs of
+// pixels far outside the set, which never take a lane, between the orbits that do; limits
+// below, at and above the passes pixels make before they take lanes; scattered known counts.
+TEST(KernelPaths, OneStripOverAWholePictureMatchesScalar) {
+    auto render = [](KernelPath path, const Scene& s, const std::vector<int32_t>& known) {
+        EXPECT_TRUE(ForceKernelPath(path));
+        ref::Install(s, 1);
+        for (int i = 0; i < s.Width * s.Height; ++i) MaskAt(i % s.Width, i / s.Width) = known[i];
+        ref::WholePictureTile(s);
+        PrepareSlice();
+        ComputeTile();
+        return ref::TakePicture(s);
+    };
+    for (int32_t limit : {2, 3, 6, 7, 8, 300}) {
+        for (const char* y : {"-0.5", "0.3"}) {
+            const Scene s{y, "0", -2, limit, 160, 120};
+            std::vector<int32_t> known = AllPending(s);
+            for (size_t i = 0; i < known.size(); i += limit == 300 ? 9 : 1000) known[i] = 5;
+            const ref::Picture want = render(KernelPath::Scalar, s, known);
+            for (KernelPath path : VectorPaths())
+                ASSERT_TRUE(render(path, s, known) == want) << KernelPathName(path) << " at " << y << ", limit " << limit;
+        }
+    }
+}
+
 TEST(KernelPaths, RandomViewsWithKnownCountsMatchScalar) {
     std::mt19937 rng(20261207);
     std::vector<std::string> texts;   // the scenes keep pointers into these
