@@ -14,6 +14,9 @@ struct DoubleArith {
     static Coord StartX(int t) { return StripStart.OffX[t]; }
     static Coord StartY() { return StripStart.OffY; }
     static void Step(Coord& off) { off = off + Calc.PixelStep; }
+    // k steps at once. The step is a power of two and the walk's offsets are whole multiples
+    // of it far below 2^53, so every sum is exact: the same bits as k single steps.
+    static Coord StepBy(Coord off, int k) { return off + double(k) * Calc.PixelStep; }
     static Value PointX(Coord off) { return Calc.OriginD_zX + off; }
     static Value PointY(Coord off) { return Calc.OriginD_zY + off; }
 

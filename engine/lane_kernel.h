@@ -30,7 +30,9 @@
 //   K::Put(o, lanes, px, py)  the lanes whose bits are set (Width bits) start afresh at
 //                             z = c = (px[j], py[j]), which is also kept, not escaped
 //   K::Sieve                  passes a group of fresh pixels makes before they take lanes
-//                             (0: none, and the next two are not needed)
+//                             (0: none, and the next three are not needed)
+//   K::StoreRuns              whether a sieved run's counts are stored together, in whole
+//                             vectors (otherwise pixel by pixel)
 //   K::PutAt(o, lanes, px, py, zx, zy)
 //                             as Put, but z = (zx[j], zy[j]), which is also kept
 //   K::Z(o, zx, zy)           every lane's z
@@ -71,7 +73,7 @@ public:
         while (active > 0) {
             // The vectors run until enough lanes have finished to pay for a trip out of the
             // loop, or the first finished lane has waited long enough, or the lane with the
-            // earliest stop has made its last pass. The test comes every other pass; a lane
+            // earliest stop has made its last pass. The test comes every fourth pass; a lane
             // that runs past its stop is told apart by the pass of its escape.
             const int want = active < K::Batch ? active : K::Batch;
             int32_t deadline = int32_t(least - k + 1);
@@ -83,15 +85,17 @@ public:
                 return __builtin_popcount(finished) >= want || ran >= deadline;
             };
             for (;;) {
-#pragma GCC unroll 4
-                for (int j = 0; j < 4; ++j) {
+#pragma GCC unroll 2
+                for (int j = 0; j < 2; ++j) {
+                    PassAll(o);
+                    PassAll(o);
                     PassAll(o);
                     out = PassAll(o);
-                    ran += 2;
+                    ran += 4;
                     // Every eighth pass also looks for an exact repeat, which ends most orbits
                     // inside the set long before the limit. A lane that has escaped may repeat
                     // infinities; idle lanes sit at 0, which repeats.
-                    if (j == 3) cycled |= RepeatsAll(o) & busy & ~out;
+                    if (j == 1) cycled |= RepeatsAll(o) & busy & ~out;
                     if (enough(out | cycled)) goto over;
                 }
                 // A fresh z is kept every 64 passes; the checks 8, 16, ..., 64 passes later
@@ -277,7 +281,23 @@ private:
         waiting = waitNext = 0;
         int gCol[Lanes], gRow[Lanes];
         alignas(64) Value gx[Lanes], gy[Lanes], zx[Lanes], zy[Lanes];
-        const int n = w.Gather(Lanes, gCol, gRow, gx, gy);
+        // Most groups are a run of pending pixels side by side in one row: their coordinates
+        // are formed at once, and their counts stored together.
+        int c0 = 0, r0 = 0;
+        typename Arith::Coord x0, y0;
+        const bool run = w.TakeRun(Lanes, c0, r0, x0, y0);
+        int n = Lanes;
+        if (run) {
+            const Value py = Arith::PointY(y0);
+            for (int j = 0; j < Lanes; ++j) {
+                gx[j] = Arith::PointX(Arith::StepBy(x0, j));
+                gy[j] = py;
+                gCol[j] = c0 + j;
+                gRow[j] = r0;
+            }
+        } else {
+            n = w.Gather(Lanes, gCol, gRow, gx, gy);
+        }
         walked = n < Lanes;
         if (n == 0) return true;
         for (int j = n; j < Lanes; ++j) gx[j] = gy[j] = Value{};
@@ -299,13 +319,29 @@ private:
         }
         sievedM = walkLimit - passes;
         // An escape in pass p, when the down-counter stood at limit - p + 1.
-        for (int p = 1; p <= passes; ++p) {
-            const int32_t count = walkLimit - p + 1;
-            const uint32_t colour = w.Colour(count);
-            for (uint32_t done = escapedIn[p]; done != 0; done &= done - 1) {
-                const int j = __builtin_ctz(done);
-                if (!c.Take()) return false;
-                w.StoreColoured(gCol[j], gRow[j], count, colour);
+        const uint32_t done = seen & group;
+        if (K::StoreRuns && run && done != 0 && w.Stores(c0, Lanes) && c.TakeHeld(__builtin_popcount(done))) {
+            uint32_t colourOf[K::Sieve + 1] = {};
+            for (int p = 1; p <= passes; ++p) colourOf[p] = w.Colour(walkLimit - p + 1);
+            int32_t passOf[Lanes] = {};
+            for (int p = 1; p <= passes; ++p)
+                for (int j = 0; j < Lanes; ++j) passOf[j] = (escapedIn[p] >> j) & 1 ? p : passOf[j];
+            int32_t counts[Lanes];
+            uint32_t colours[Lanes];
+            for (int j = 0; j < Lanes; ++j) {
+                counts[j] = passOf[j] != 0 ? walkLimit - passOf[j] + 1 : -1;
+                colours[j] = colourOf[passOf[j]];
+            }
+            w.StoreRun(c0, r0, Lanes, counts, colours);
+        } else {
+            for (int p = 1; p <= passes; ++p) {
+                const int32_t count = walkLimit - p + 1;
+                const uint32_t colour = w.Colour(count);
+                for (uint32_t one = escapedIn[p]; one != 0; one &= one - 1) {
+                    const int j = __builtin_ctz(one);
+                    if (!c.Take()) return false;
+                    w.StoreColoured(gCol[j], gRow[j], count, colour);
+                }
             }
         }
         const uint32_t left = ~seen & group;

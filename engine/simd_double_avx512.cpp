@@ -18,6 +18,7 @@ namespace {
 struct Avx512Double {
     typedef DoubleArith Arith;
     static constexpr int Width = 8, Vectors = 4, Batch = 12, Patience = 48, Sieve = 6;
+    static constexpr bool StoreRuns = true;
 
     struct Orbits {
         __m512d x, y, cx, cy;

@@ -16,18 +16,9 @@ class SliceCredit {
 public:
     // False when the slice is over: the pixel must not be stored.
     bool Take() {
-        if (left > 0) {
+        if (left > 0 || Grab()) {
             --left;
             return true;
-        }
-        int32_t old = Work.SliceCounter.load(std::memory_order_relaxed);
-        while (old >= 1) {
-            int32_t want = old / (Work.ThreadCount > 1 ? Work.ThreadCount : 1);
-            want = want < 1 ? 1 : want > Batch ? Batch : want;
-            if (Work.SliceCounter.compare_exchange_weak(old, old - want, std::memory_order_relaxed)) {
-                left = want - 1;
-                return true;
-            }
         }
         if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) >= 1) return true;
         if (PlatPerfCounter() > Work.SliceDeadline) {
@@ -40,6 +31,15 @@ public:
         return true;
     }
 
+    // n pixels at once when the credit in hand, topped up from the counter if need be, covers
+    // them all; otherwise false, nothing taken, and the caller takes them one by one.
+    bool TakeHeld(int32_t n) {
+        if (left < n) Grab();
+        if (left < n) return false;
+        left -= n;
+        return true;
+    }
+
     // At the end of a finished strip.
     void GiveBack() {
         if (left > 0) Work.SliceCounter.fetch_add(left, std::memory_order_relaxed);
@@ -47,6 +47,20 @@ public:
     }
 
 private:
+    // Adds a batch from the counter to the credit in hand; false when the counter is empty.
+    bool Grab() {
+        int32_t old = Work.SliceCounter.load(std::memory_order_relaxed);
+        while (old >= 1) {
+            int32_t want = old / (Work.ThreadCount > 1 ? Work.ThreadCount : 1);
+            want = want < 1 ? 1 : want > Batch ? Batch : want;
+            if (Work.SliceCounter.compare_exchange_weak(old, old - want, std::memory_order_relaxed)) {
+                left += want;
+                return true;
+            }
+        }
+        return false;
+    }
+
     static constexpr int32_t Batch = 512;
     int32_t left = 0;
 };

@@ -220,6 +220,46 @@ public:
         return n;
     }
 
+    // When the next `len` pixels of the cursor's row are all pending, steps over them and
+    // gives the column, row and walk coordinates of the first; otherwise false, and the
+    // cursor stays.
+    bool TakeRun(int len, int& c0, int& r0, typename A::Coord& x0, typename A::Coord& y0) {
+        if (row > y2 || col + len - 1 > x2) return false;
+        const int32_t* mask = &MaskAt(col, row);
+        int32_t all = -1;   // -1 has every bit set: the AND is -1 only if every entry is
+        for (int j = 0; j < len; ++j) all &= mask[j];
+        if (all != -1) return false;
+        c0 = col;
+        r0 = row;
+        x0 = cx;
+        y0 = cy;
+        col += len;
+        cx = A::StepBy(cx, len);
+        return true;
+    }
+
+    // Whether the `len` columns from c0 are stored straight away (none is kept for the
+    // strip's end), as StoreRun needs.
+    bool Stores(int c0, int len) const { return c0 >= keepBelow && c0 + len <= keepFrom; }
+
+    // Stores counts[j] at column c0 + j of row r0, for every j < len whose count is not -1,
+    // with colour colours[j]; Stores(c0, len) must hold.
+    void StoreRun(int c0, int r0, int len, const int32_t* counts, const uint32_t* colours) {
+        int32_t* n = &NAt(c0, r0);
+        int32_t* mask = &MaskAt(c0, r0);
+        uint32_t* progress = ProgressImage + c0 + width * r0;
+        uint32_t* screen = ScreenImage + c0 + width * r0;
+        // Every entry is written, the others with what they hold: the loop then needs no
+        // conditional stores, which some processors make slow.
+        for (int j = 0; j < len; ++j) {
+            const bool set = counts[j] != -1;
+            n[j] = set ? counts[j] : n[j];
+            mask[j] = set ? counts[j] : mask[j];
+            progress[j] = set ? ProgressGreen : progress[j];
+            screen[j] = set ? colours[j] : screen[j];
+        }
+    }
+
     // Accounts for one newly computed pixel; false (nothing stored) when the slice is over.
     bool Finish(int c, int r, int32_t n) {
         if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) < 1) {

@@ -27,10 +27,11 @@ using ref::Scene;
 namespace {
 // The double lanes of the vector kernels: the scalar pass in its order, t + t, and the escape
 // test !(s < 4), which stays true for the NaN an escaped orbit overflows to.
-template <int W, int V, int B, int P, int S = 0>
+template <int W, int V, int B, int P, int S = 0, bool R = false>
 struct EmulDouble {
     typedef DoubleArith Arith;
     static constexpr int Width = W, Vectors = V, Batch = B, Patience = P, Sieve = S;
+    static constexpr bool StoreRuns = R;
     struct Orbits {
         double x[W], y[W], cx[W], cy[W], rx[W], ry[W];
         int64_t after[W];
@@ -192,10 +193,10 @@ struct Path {
 // almost no patience, so that every way out of the vector loop is taken often.
 const Path Paths[] = {
     {"double 8x4", LaneStrip<EmulDouble<8, 4, 12, 48>>, ModeDouble},
-    {"double 8x4 sieve 4", LaneStrip<EmulDouble<8, 4, 12, 48, 4>>, ModeDouble},
-    {"double 4x4 sieve 4", LaneStrip<EmulDouble<4, 4, 6, 32, 4>>, ModeDouble},
-    {"double 2x3 batch 1 sieve 1", LaneStrip<EmulDouble<2, 3, 1, 2, 1>>, ModeDouble},
-    {"double 1x1 sieve 300", LaneStrip<EmulDouble<1, 1, 1, 1, 300>>, ModeDouble},
+    {"double 8x4 sieve 6, runs", LaneStrip<EmulDouble<8, 4, 12, 48, 6, true>>, ModeDouble},
+    {"double 4x4 sieve 6", LaneStrip<EmulDouble<4, 4, 6, 64, 6>>, ModeDouble},
+    {"double 2x3 batch 1 sieve 1, runs", LaneStrip<EmulDouble<2, 3, 1, 2, 1, true>>, ModeDouble},
+    {"double 1x1 sieve 300, runs", LaneStrip<EmulDouble<1, 1, 1, 1, 300, true>>, ModeDouble},
     {"double 2x3 batch 1", LaneStrip<EmulDouble<2, 3, 1, 2>>, ModeDouble},
     {"double 4x2 batch 3", LaneStrip<EmulDouble<4, 2, 3, 5>>, ModeDouble},
     {"double 1x1", LaneStrip<EmulDouble<1, 1, 1, 1>>, ModeDouble},
@@ -321,6 +322,47 @@ TEST(LaneMachinery, ScatteredPendingPixelsAndTallStripsMatchScalar) {
         const Scene tall{"-0.75", "0.1", 0, 400, 16, 640, fpu, 0, force};
         ExpectSamePictures(tall, 1, AllPending(tall));
         if (HasFatalFailure()) return;
+    }
+}
+
+// The whole picture as one tile, so that strips are long and their groups of pending pixels
+// are mostly runs side by side in a row: one strip, and two whose runs meet the columns kept
+// for the strips' ends; limits below and above the sieve's passes; scattered known counts;
+// and once in slices of 37 pixels.
+TEST(LaneMachinery, WholePictureStripsMatchScalar) {
+    auto render = [](StripKernel strip, const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice) {
+        EXPECT_TRUE(ForceKernelPath(KernelPath::Scalar));
+        ref::Install(s, threads);
+        for (int i = 0; i < s.Width * s.Height; ++i) MaskAt(i % s.Width, i / s.Width) = known[i];
+        ref::WholePictureTile(s, threads);
+        Work.LivePass = perSlice > 0;
+        HeadlessSetTicksPerRead(perSlice > 0 ? 2 * Calc.QpcFrequency : 0);
+        do {
+            PrepareSlice();
+            if (perSlice > 0) Work.SliceCounter = perSlice;
+            if (strip == nullptr)
+                ComputeTile();
+            else
+                RunTile(strip);
+        } while (Work.SliceExpired);
+        HeadlessSetTicksPerRead(0);
+        return ref::TakePicture(s);
+    };
+    for (int32_t limit : {2, 7, 300}) {
+        for (const char* y : {"-0.5", "0.3"}) {
+            const Scene s{y, "0", -2, limit, 160, 120};
+            std::vector<int32_t> known = AllPending(s);
+            for (size_t i = 0; i < known.size(); i += 997) known[i] = 5;
+            for (int threads : {1, 2}) {
+                const int perSlice = limit == 300 && threads == 2 ? 37 : 0;
+                const ref::Picture want = render(nullptr, s, threads, known, 0);
+                for (const Path& path : Paths) {
+                    if (path.mode != ModeDouble) continue;
+                    ASSERT_TRUE(render(path.strip, s, threads, known, perSlice) == want)
+                        << path.name << " at " << y << ", limit " << limit << ", " << threads << " strips";
+                }
+            }
+        }
     }
 }
 

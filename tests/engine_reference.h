@@ -169,15 +169,18 @@ inline Picture TakePicture(const Scene& s) {
     return p;
 }
 
-// Makes tile 0 of strip 1 the whole picture, so that one thread computes it as one strip
-// through ComputeTile (ref::Install(s, 1) first), without time slicing.
-inline void WholePictureTile(const Scene& s) {
+// Makes tile 0 the whole picture, its columns shared out among the strips of `threads`
+// threads (ref::Install(s, threads) first), so that each strip is as long as it can be;
+// without time slicing.
+inline void WholePictureTile(const Scene& s, int threads = 1) {
     Work.LivePass = false;
     Work.TilePos = 0;
-    Work.TileX1[1][0] = 0;
-    Work.TileX2[1][0] = s.Width - 1;
-    Work.TileY1[1][0] = 0;
-    Work.TileY2[1][0] = s.Height - 1;
+    for (int t = 1; t <= threads; ++t) {
+        Work.TileX1[t][0] = (t - 1) * s.Width / threads;
+        Work.TileX2[t][0] = t * s.Width / threads - 1;
+        Work.TileY1[t][0] = 0;
+        Work.TileY2[t][0] = s.Height - 1;
+    }
 }
 
 // All 1024 tiles without time slicing.
