@@ -311,8 +311,8 @@ private:
         // may fall back inside the disc after an escape) are sieved as well.
         const int32_t passes = K::Sieve < walkLimit - 1 ? K::Sieve : walkLimit - 1;
         const uint32_t group = n >= 32 ? ~0u : (1u << n) - 1;
-        uint32_t seen = 0, escapedIn[K::Sieve + 1];
-        for (int p = 1; p <= passes; ++p) {
+        uint32_t seen = 0, escapedIn[K::Sieve + 1] = {};
+        for (int p = 1; p <= passes && (seen & group) != group; ++p) {
             const uint32_t out = PassAll(o);
             escapedIn[p] = out & ~seen & group;
             seen |= out;
