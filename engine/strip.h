@@ -26,12 +26,16 @@
 constexpr uint32_t ProgressGreen = 0x00FF00;
 
 // A computed or copied pixel: count, mask, progress mark and colour.
-inline void StorePixel(int c, int r, int32_t n, int width, int32_t iteration, double color, uint32_t offset) {
+inline void StorePixelColoured(int c, int r, int32_t n, int width, uint32_t colour) {
     NAt(c, r) = n;
     MaskAt(c, r) = n;
     const int p = c + width * r;
     ProgressImage[p] = ProgressGreen;
-    ScreenImage[p] = CountColourWith(n, iteration, color, offset);
+    ScreenImage[p] = colour;
+}
+
+inline void StorePixel(int c, int r, int32_t n, int width, int32_t iteration, double color, uint32_t offset) {
+    StorePixelColoured(c, r, n, width, CountColourWith(n, iteration, color, offset));
 }
 
 // The strips of a tile are computed at the same time and lie side by side, so the pixels
@@ -162,27 +166,10 @@ public:
     // Moves the cursor to the next pixel to compute, copying known counts on the way, and
     // starts the lane on it. False when the strip has no pending pixel left.
     bool NextPending(Lane<A>& lane, int& laneCol, int& laneRow) {
-        while (row <= y2) {
-            while (col <= x2) {
-                const int32_t n = MaskAt(col, row);
-                const int c = col++;
-                if (n == -1) {
-                    const typename A::Value px = A::PointX(cx), py = A::PointY(cy);
-                    lane = {px, py, px, py, iteration};
-                    A::Step(cx);
-                    laneCol = c;
-                    laneRow = row;
-                    return true;
-                }
-                Store(c, row, n);
-                A::Step(cx);
-            }
-            ++row;
-            col = x1;
-            cx = startX;
-            A::Step(cy);
-        }
-        return false;
+        typename A::Value px{}, py{};
+        if (Gather(1, &laneCol, &laneRow, &px, &py) == 0) return false;
+        lane = {px, py, px, py, iteration};
+        return true;
     }
 
     // Up to `room` pixels to compute, in walk order: their columns, rows and orbit values.
@@ -278,24 +265,20 @@ public:
     int32_t Iteration() const { return iteration; }
 
     void Store(int c, int r, int32_t n) {
-        if ((c < keepBelow || c >= keepFrom) && edges->Length < EdgeStoreList::Capacity) {
-            edges->Items[edges->Length++] = {c, r, n};
-            return;
-        }
-        StorePixel(c, r, n, width, iteration, color, offset);
+        if (!Kept(c, r, n)) StorePixel(c, r, n, width, iteration, color, offset);
     }
 
     // As Store, with the pixel's colour already known.
     void StoreColoured(int c, int r, int32_t n, uint32_t colour) {
-        if ((c < keepBelow || c >= keepFrom) && edges->Length < EdgeStoreList::Capacity) {
-            edges->Items[edges->Length++] = {c, r, n};
-            return;
-        }
-        NAt(c, r) = n;
-        MaskAt(c, r) = n;
-        const int p = c + width * r;
-        ProgressImage[p] = ProgressGreen;
-        ScreenImage[p] = colour;
+        if (!Kept(c, r, n)) StorePixelColoured(c, r, n, width, colour);
+    }
+
+    // Keeps a pixel of the columns next to a neighbouring strip for the strip's end; false
+    // for the other columns (and when the list is full), which are stored straight away.
+    bool Kept(int c, int r, int32_t n) {
+        if ((c >= keepBelow && c < keepFrom) || edges->Length >= EdgeStoreList::Capacity) return false;
+        edges->Items[edges->Length++] = {c, r, n};
+        return true;
     }
 
     uint32_t Colour(int32_t n) const { return CountColourWith(n, iteration, color, offset); }
