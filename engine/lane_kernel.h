@@ -321,16 +321,25 @@ private:
         // An escape in pass p, when the down-counter stood at limit - p + 1.
         const uint32_t done = seen & group;
         if (K::StoreRuns && run && done != 0 && w.Stores(c0, Lanes) && c.TakeHeld(__builtin_popcount(done))) {
-            uint32_t colourOf[K::Sieve + 1] = {};
-            for (int p = 1; p <= passes; ++p) colourOf[p] = w.Colour(walkLimit - p + 1);
-            int32_t passOf[Lanes] = {};
-            for (int p = 1; p <= passes; ++p)
-                for (int j = 0; j < Lanes; ++j) passOf[j] = (escapedIn[p] >> j) & 1 ? p : passOf[j];
+            // Counts and colours are set pass by pass, on the pixels that escaped in it. The
+            // loop's fixed bound lets it unroll, which keeps both arrays in registers.
             int32_t counts[Lanes];
             uint32_t colours[Lanes];
             for (int j = 0; j < Lanes; ++j) {
-                counts[j] = passOf[j] != 0 ? walkLimit - passOf[j] + 1 : -1;
-                colours[j] = colourOf[passOf[j]];
+                counts[j] = -1;
+                colours[j] = 0;
+            }
+#pragma GCC unroll 8
+            for (int p = 1; p <= K::Sieve; ++p) {
+                if (p > passes) break;
+                const uint32_t in = escapedIn[p];
+                const int32_t count = walkLimit - p + 1;
+                const uint32_t colour = w.Colour(count);
+                for (int j = 0; j < Lanes; ++j) {
+                    const bool here = (in >> j) & 1;
+                    counts[j] = here ? count : counts[j];
+                    colours[j] = here ? colour : colours[j];
+                }
             }
             w.StoreRun(c0, r0, Lanes, counts, colours);
         } else {

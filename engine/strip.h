@@ -24,6 +24,9 @@
 #include "render/colour.h"
 
 constexpr uint32_t ProgressGreen = 0x00FF00;
+// How far ahead of a run of pending pixels its stores' cache lines are asked for: four runs
+// of 32 pixels.
+constexpr int StoreLead = 128;
 
 // A computed or copied pixel: count, mask, progress mark and colour.
 inline void StorePixelColoured(int c, int r, int32_t n, int width, uint32_t colour) {
@@ -34,10 +37,6 @@ inline void StorePixelColoured(int c, int r, int32_t n, int width, uint32_t colo
     ScreenImage[p] = colour;
 }
 
-inline void StorePixel(int c, int r, int32_t n, int width, int32_t iteration, double color, uint32_t offset) {
-    StorePixelColoured(c, r, n, width, CountColourWith(n, iteration, color, offset));
-}
-
 // The strips of a tile are computed at the same time and lie side by side, so the pixels
 // near a strip's side share cache lines with the neighbouring strip's. Stored one by one
 // from two processors, such a line would travel between them with almost every pixel; so a
@@ -46,6 +45,7 @@ inline void StorePixel(int c, int r, int32_t n, int width, int32_t iteration, do
 // processor's prefetcher fetches together: keeping only one line measured clearly slower.
 struct EdgeStore {
     int32_t Col, Row, Count;
+    uint32_t Colour;
 };
 struct EdgeStoreList {
     static constexpr int Capacity = 4096;
@@ -220,9 +220,25 @@ public:
         r0 = row;
         x0 = cx;
         y0 = cy;
+        PrefetchStores(col, row, width, len);
         col += len;
         cx = A::StepBy(cx, len);
         return true;
+    }
+
+    // Asks for the cache lines that the stores StoreLead pixels after (c, r) will go to, in
+    // memory order: the stores of runs far outside the set come faster than the processor
+    // fetches their lines on its own, and a full store buffer then stalls everything. The
+    // count arrays' bottom margin holds the lead; the images' lead ends with them.
+    static void PrefetchStores(int c, int r, int width, int len) {
+        const int n = NIndex(c, r) + StoreLead;
+        const int p = c + width * r + StoreLead;
+        if (p > MaxPixels - len) return;
+        for (int j = 0; j < len; j += 16) {
+            __builtin_prefetch(&Counts.N_array[n + j], 1);
+            __builtin_prefetch(&ProgressImage[p + j], 1);
+            __builtin_prefetch(&ScreenImage[p + j], 1);
+        }
     }
 
     // Whether the `len` columns from c0 are stored straight away (none is kept for the
@@ -264,20 +280,18 @@ public:
 
     int32_t Iteration() const { return iteration; }
 
-    void Store(int c, int r, int32_t n) {
-        if (!Kept(c, r, n)) StorePixel(c, r, n, width, iteration, color, offset);
-    }
+    void Store(int c, int r, int32_t n) { StoreColoured(c, r, n, Colour(n)); }
 
     // As Store, with the pixel's colour already known.
     void StoreColoured(int c, int r, int32_t n, uint32_t colour) {
-        if (!Kept(c, r, n)) StorePixelColoured(c, r, n, width, colour);
+        if (!Kept(c, r, n, colour)) StorePixelColoured(c, r, n, width, colour);
     }
 
     // Keeps a pixel of the columns next to a neighbouring strip for the strip's end; false
     // for the other columns (and when the list is full), which are stored straight away.
-    bool Kept(int c, int r, int32_t n) {
+    bool Kept(int c, int r, int32_t n, uint32_t colour) {
         if ((c >= keepBelow && c < keepFrom) || edges->Length >= EdgeStoreList::Capacity) return false;
-        edges->Items[edges->Length++] = {c, r, n};
+        edges->Items[edges->Length++] = {c, r, n, colour};
         return true;
     }
 
