@@ -299,7 +299,7 @@ private:
             n = w.Gather(Lanes, gCol, gRow, gx, gy);
         }
         walked = n < Lanes;
-        if (n == 0) return true;
+        if (n <= 0) return true;
         for (int j = n; j < Lanes; ++j) gx[j] = gy[j] = Value{};
         Orbits o[Vectors];
         for (int v = 0; v < Vectors; ++v) {

@@ -27,6 +27,9 @@ constexpr uint32_t ProgressGreen = 0x00FF00;
 // How far ahead of a run of pending pixels its stores' cache lines are asked for: four runs
 // of 32 pixels.
 constexpr int StoreLead = 128;
+// Strips narrower than this have the cache lines of a row a few rows ahead asked for.
+constexpr int NarrowStrip = 64;
+constexpr int RowLead = 3;
 
 // A computed or copied pixel: count, mask, progress mark and colour.
 inline void StorePixelColoured(int c, int r, int32_t n, int width, uint32_t colour) {
@@ -203,8 +206,24 @@ public:
             col = x1;
             cx = startX;
             A::Step(cy);
+            PrefetchRow(row + RowLead);
         }
         return n;
+    }
+
+    // Asks for the cache lines of row r of a narrow strip: its mask entries, read by the
+    // walk, and the entries its pixels are stored in. The rows of such a strip lie far apart
+    // in memory, a pattern the processor does not fetch ahead on its own; a wide strip's
+    // rows are long runs it does. Always inlined, as PrefetchStores.
+    [[gnu::always_inline]] void PrefetchRow(int r) const {
+        if (r > y2 || x2 - x1 >= NarrowStrip) return;
+        for (int c = x1; c <= x2 + 15; c += 16) {
+            const int e = c <= x2 ? c : x2;
+            __builtin_prefetch(&MaskAt(e, r));
+            __builtin_prefetch(&NAt(e, r), 1);
+            __builtin_prefetch(&ProgressImage[e + width * r], 1);
+            __builtin_prefetch(&ScreenImage[e + width * r], 1);
+        }
     }
 
     // When the next `len` pixels of the cursor's row are all pending, steps over them and
@@ -229,8 +248,10 @@ public:
     // Asks for the cache lines that the stores StoreLead pixels after (c, r) will go to, in
     // memory order: the stores of runs far outside the set come faster than the processor
     // fetches their lines on its own, and a full store buffer then stalls everything. The
-    // count arrays' bottom margin holds the lead; the images' lead ends with them.
-    static void PrefetchStores(int c, int r, int width, int len) {
+    // count arrays' bottom margin holds the lead; the images' lead ends with them. Always
+    // inlined: a function that only prefetches looks free of effects, and calls to it would
+    // be dropped.
+    [[gnu::always_inline]] static void PrefetchStores(int c, int r, int width, int len) {
         const int n = NIndex(c, r) + StoreLead;
         const int p = c + width * r + StoreLead;
         if (p > MaxPixels - len) return;
