@@ -216,7 +216,7 @@ public:
     // in memory, a pattern the processor does not fetch ahead on its own; a wide strip's
     // rows are long runs it does. Always inlined, as PrefetchStores.
     [[gnu::always_inline]] void PrefetchRow(int r) const {
-        if (r > y2 || x2 - x1 >= NarrowStrip) return;
+        if (r > y2 || x2 < x1 || x2 - x1 >= NarrowStrip) return;
         for (int c = x1; c <= x2 + 15; c += 16) {
             const int e = c <= x2 ? c : x2;
             __builtin_prefetch(&MaskAt(e, r));
