@@ -54,18 +54,19 @@ bool ParseInt32(const char* s, int32_t* out) {
 
 void ReadCommandLine(int argc, const char* const* argv) {
     // PicturesFolder: beside the program, named after the last separator of its full path.
+    const char sep = PlatPathSeparator();
     char path[256] = "";
     char full[4096] = "";
     const char* self = argc > 0 && argv[0] ? argv[0] : "";
-    CopyText(path, PlatFullPath(self, full, sizeof full) ? full : self);
-    int len = (int)std::strlen(path), sep = -1;
+    CopyText(path, PlatProgramPath(self, full, sizeof full) ? full : self);
+    int len = (int)std::strlen(path), last = -1;
     for (int i = len - 2; i >= 0; i--)
-        if (path[i] == '\\' || path[i] == '/') { sep = i; break; }
-    if (sep >= 0) {
-        path[sep + 1] = 0;
-        std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, "%sPictures%c", path, path[sep]);
+        if (path[i] == sep) { last = i; break; }
+    if (last >= 0) {
+        path[last + 1] = 0;
+        std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, "%sPictures%c", path, sep);
     } else {
-        CopyText(App.PicturesFolder, ".\\Pictures\\");
+        std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, ".%cPictures%c", sep, sep);
     }
 
     Messages.LoadState = 0;

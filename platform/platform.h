@@ -108,6 +108,10 @@ void PlatKillTimer(int id);
 
 // ---- Files ---------------------------------------------------------------------------
 bool PlatFullPath(const char* path, char* out, int outSize);   // absolute form of a path
+// The running program's own file as an absolute path. Systems that can name it themselves do;
+// the others take the full path of argv0, the name the program was started by.
+bool PlatProgramPath(const char* argv0, char* out, int outSize);
+char PlatPathSeparator();                                      // between folder names in a path
 bool PlatFileExists(const char* path);                         // a regular file
 bool PlatCreateFolder(const char* path);                       // one level; true if it exists
 // Reads at most maxBytes; returns the byte count, or -1 when the file cannot be read.

@@ -79,6 +79,12 @@ bool PlatFullPath(const char* path, char* out, int outSize) {
     return true;
 }
 
+bool PlatProgramPath(const char* argv0, char* out, int outSize) {
+    return PlatFullPath(argv0, out, outSize);
+}
+
+char PlatPathSeparator() { return '/'; }
+
 bool PlatFileExists(const char* path) {
     struct stat st;
     return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
