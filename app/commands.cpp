@@ -1,24 +1,21 @@
 // app/commands.cpp - the operations that keys and legend clicks share: the lock-out, the
 // number-format threshold, the automatic mode, zoom requests at the limits and colours.
 #include "app/commands.h"
+#include "app/app.h"
 
-#include "app/input.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "files/params.h"
 #include "platform/platform.h"
 #include "render/colour.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "ui/layout.h"
 #include "ui/message.h"
 #include "ui/panel.h"
 
 namespace {
 constexpr int32_t CpuPrevMax = 8;
-constexpr uint8_t MsgThresholdMax = 93;   // Late at CPU_Prev 0
-constexpr uint8_t MsgThresholdMin = 94;   // Prev at CPU_Prev 8
-constexpr uint32_t NoStatistics = 777;
-constexpr int32_t ZoomMax = 112, ZoomMin = -4;
 }
 
 bool InputLockOutPassed() {
@@ -77,11 +74,11 @@ void ToggleAutomatic() {
 
 // At the limit while idle the command is still posted, so the render cycle reports it.
 void RequestZoomIn(int32_t code) {
-    if (View.ld_Zoom < ZoomMax || CycleIdle()) PostCommand(code);
+    if (View.ld_Zoom < MaxZoom || CycleIdle()) PostCommand(code);
 }
 
 void RequestZoomOut(int32_t code) {
-    if (View.ld_Zoom > ZoomMin || CycleIdle()) PostCommand(code);
+    if (View.ld_Zoom > MinZoom || CycleIdle()) PostCommand(code);
 }
 
 void TogglePanel() { PanelVisible = !PanelVisible; }
@@ -107,6 +104,6 @@ void ResetView() {
 }
 
 void SaveAndShow() {
-    SaveView();
+    SaveView(App.PicturesFolder);
     PostCommand(CmdRecolour);
 }

@@ -4,15 +4,14 @@
 
 #include <cstddef>
 
-#include "app/input.h"
 #include "engine/state.h"
 #include "platform/platform.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "ui/message.h"
 
 namespace {
 constexpr uint32_t ShiftBit = 0x100, CtrlBit = 0x200;
-constexpr uint8_t MsgCredit = 3;
 constexpr uint32_t FKey(uint32_t n) { return VK_F1 + n - 1; }        // function key n
 constexpr uint32_t Pad(uint32_t n) { return VK_NUMPAD0 + n; }      // numeric-pad digit n
 

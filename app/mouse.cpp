@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 #include "app/app.h"
-#include "app/input.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "ui/display.h"
 #include "ui/layout.h"
 #include "ui/message.h"
@@ -89,7 +89,7 @@ void Click() {
 
 void HandleButtonDown(uint32_t x, uint32_t y) {
     if (!InputLockOutPassed()) return;
-    if (Input.MouseHeld || App.Minimised) return;
+    if (Input.MouseHeld || Display.Minimised) return;
     // A full-screen window ends a press only with the real release.
     if (!Display.FullScreen && !Input.HoldTimerSet) {
         PlatSetTimer(HoldTimer, HoldTimerMs);
@@ -106,7 +106,7 @@ void HandleButtonDown(uint32_t x, uint32_t y) {
 
 void HandleMouseMove(uint32_t x, uint32_t y) {
     // While a preview waits for its paint the moves are skipped; the next one catches up.
-    if (!Input.MouseHeld || App.Minimised || !CycleIdle()) return;
+    if (!Input.MouseHeld || Display.Minimised || !CycleIdle()) return;
     Input.DragDX = int32_t(OnPicture(x, Calc.WindowWidth)) - int32_t(Input.PressX);
     Input.DragDY = int32_t(OnPicture(y, Calc.WindowHeight)) - int32_t(Input.PressY);
     if (Input.DragDX == 0 && Input.DragDY == 0) return;
@@ -125,7 +125,7 @@ void HandleButtonUp(uint32_t x, uint32_t y) {
         PlatKillTimer(HoldTimer);
         Input.HoldTimerSet = 0;
     }
-    if (App.Minimised) return;
+    if (Display.Minimised) return;
     if (Work.TilePos == CmdPanPreview) {
         // The last move's preview was not painted yet: pan by that move's offsets.
         Input.MouseHeld = 0;
@@ -145,7 +145,7 @@ void HandleButtonUp(uint32_t x, uint32_t y) {
 }
 
 void HoldTimerTick() {
-    if (Input.DragMoved && !App.Minimised) {
+    if (Input.DragMoved && !Display.Minimised) {
         Input.DragMoved = 0;   // still moving: the press goes on
         return;
     }
@@ -154,7 +154,7 @@ void HoldTimerTick() {
 }
 
 void HandleWheel(int16_t delta) {
-    if (!CycleIdle() || App.Minimised) return;
+    if (!CycleIdle() || Display.Minimised) return;
     // One message is one step, however far the wheel turned.
     if (delta < 0) View.Color = View.Color / WheelFactor;
     else View.Color = View.Color * WheelFactor;
@@ -162,7 +162,7 @@ void HandleWheel(int16_t delta) {
 }
 
 void HandleRightButtonUp(uint32_t, uint32_t) {
-    if (!CycleIdle() || App.Minimised) return;
+    if (!CycleIdle() || Display.Minimised) return;
     TogglePanel();
     Redraw();
 }

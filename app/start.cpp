@@ -2,14 +2,16 @@
 #include <cstdio>
 #include <cstring>
 #include "app/app.h"
-#include "app/input.h"
 #include "engine/work.h"
 #include "platform/platform.h"
 #include "render/colour.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "ui/display.h"
 #include "ui/message.h"
 #include "ui/panel.h"
+
+AppState App;
 
 namespace {
 constexpr int TextMax = 255;   // texts are single-byte and at most 255 characters
@@ -69,8 +71,8 @@ void ReadCommandLine(int argc, const char* const* argv) {
         std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, ".%cPictures%c", sep, sep);
     }
 
-    Messages.LoadState = 0;
-    App.FormatOption = 0;
+    Messages.LoadState = LoadNothing;
+    Cycle.FormatOption = 0;
     Work.ThreadsOption = 0;
     Display.WindowPercent = 100;
     Display.KeepTaskbar = 0;
@@ -87,7 +89,7 @@ void ReadCommandLine(int argc, const char* const* argv) {
         if (TryLoad(name)) continue;
         int32_t v;
         if (!ParseInt32(s, &v)) continue;
-        if (v >= -2 && v <= -1) App.FormatOption = (int8_t)v;
+        if (v >= -2 && v <= -1) Cycle.FormatOption = (int8_t)v;
         else if (v >= 1 && v <= 8) Work.ThreadsOption = v;
         else if (v >= 33 && v <= 99) Display.WindowPercent = v;
         else if (v == 100) Display.KeepTaskbar = 1;
@@ -100,18 +102,18 @@ static void InitFlags() {
     Input = InputState{};
     PanelVisible = 1;
     Messages.MessageTimerRunning = 0;
-    Messages.MessageCode = 0;
-    App.Minimised = 0;
+    Messages.MessageCode = MsgNone;
+    Display.Minimised = 0;
     App.FocusJustLost = 0;
-    App.MinimiseWhenIdle = 0;
-    Work.TilePos = -1;
+    Display.MinimiseWhenIdle = 0;
+    Work.TilePos = CmdNewPicture;   // the first paint starts a fresh picture
 }
 
 void StartUp(int argc, const char* const* argv) {
     ReadCommandLine(argc, argv);
     ReadDisplayMetrics();
     ChooseWindowSize();
-    CreateMainWindow();
+    CreateMainWindow(WindowProc);
     StartWorkers();
     BuildTileTables();
     BuildPalette();

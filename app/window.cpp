@@ -3,15 +3,17 @@
 #include "app/app.h"
 #include "app/commands.h"
 #include "engine/work.h"
+#include "files/export.h"
 #include "platform/platform.h"
 #include "render/cycle.h"
 #include "render/paint.h"
+#include "ui/display.h"
 #include "ui/message.h"
 
 static bool Idle() { return Work.TilePos == TileIdle; }
 
 static void FocusLost() {
-    if (App.Minimised || App.MinimiseWhenIdle) return;
+    if (Display.Minimised || Display.MinimiseWhenIdle) return;
     App.FocusJustLost = 1;
     PlatSetTimer(FocusTimer, 500);
     if (Idle()) {
@@ -19,17 +21,17 @@ static void FocusLost() {
     } else {
         // The picture in progress is dropped for the last completed one; the cycle
         // minimises the window once that is shown.
-        App.MinimiseWhenIdle = 1;
+        Display.MinimiseWhenIdle = 1;
         GoBack();
     }
 }
 
 static void FocusGained() {
-    if (!Idle() || !App.Minimised) return;
+    if (!Idle() || !Display.Minimised) return;
     if (App.FocusJustLost) {
         MinimiseWindow();   // back within 500 ms: the click that took the focus was ours
     } else {
-        App.Minimised = 0;
+        Display.Minimised = 0;
         PlatRestoreWindow();
         PostCommand(CmdRecolour);
     }
@@ -37,7 +39,7 @@ static void FocusGained() {
 
 static void RedrawRetryTick() {
     bool redraw = Idle() && (Cycle.LastCommand == CmdRecolour || Cycle.LastCommand == CmdNewPicture) &&
-                  Cycle.RedrawRetries > 0 && !App.Minimised;
+                  Cycle.RedrawRetries > 0 && !Display.Minimised;
     if (!redraw) {
         PlatKillTimer(RedrawRetryTimer);
         return;
@@ -49,7 +51,7 @@ static void RedrawRetryTick() {
 static void MessageTimerTick() {
     PlatKillTimer(MessageTimer);
     Messages.MessageTimerRunning = 0;
-    if (Idle() && (int8_t)Messages.MessageCode < 0 && !App.Minimised) PostCommand(CmdRecolour);
+    if (Idle() && (int8_t)Messages.MessageCode < 0 && !Display.Minimised) PostCommand(CmdRecolour);
 }
 
 static void OnTimer(uintptr_t id) {
@@ -67,6 +69,7 @@ static void OnTimer(uintptr_t id) {
 
 static void Shutdown() {
     // The workers stay blocked on their start events and end with the process.
+    ReleaseExportObjects();
     ReleasePaintResources();
     PlatPostQuitMessage(0);
 }
@@ -79,6 +82,8 @@ intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     case WM_SETFOCUS: FocusGained(); return 0;
     case WM_KILLFOCUS: FocusLost(); return 0;
     case WM_PAINT:
+        // The export objects are made with the paint resources, at the first picture.
+        if (Cycle.FirstPaintPending) CreateExportObjects();
         PlatBeginPaint();
         PaintStep();
         PlatEndPaint();

@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <thread>
 #include <vector>
-#include "app/input.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/headless/headless.h"
 #include "render/colour.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "tests/support.h"
 
 namespace {

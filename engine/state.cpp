@@ -2,11 +2,9 @@
 #include "engine/state.h"
 #include <cmath>
 #include <cstring>
+#include "engine/colour_rule.h"
 #include "engine/work.h"
 #include "platform/platform.h"
-#include "render/colour.h"
-#include "render/cycle.h"
-#include "ui/display.h"
 
 ViewParams  View;
 CalcState   Calc;
@@ -16,6 +14,12 @@ constexpr size_t LargePage = size_t(2) << 20;
 alignas(LargePage) CountArrays Counts;
 alignas(LargePage) uint32_t    ScreenImage[MaxPixels];
 alignas(LargePage) uint32_t    ProgressImage[MaxPixels];
+uint32_t Palette[256];
+
+void FatalError(const char* text) {
+    PlatMessageBox(text, "ERROR");
+    PlatExitProcess(1);
+}
 
 void CheckBufferLayout() {
     // Code that walks the counts row by row may run from the margins of N_array on into
@@ -32,7 +36,7 @@ void InitEngineState() {
     PlatMapInBuffer(&Counts, sizeof Counts);
     PlatMapInBuffer(ScreenImage, sizeof ScreenImage);
     PlatMapInBuffer(ProgressImage, sizeof ProgressImage);
-    Work.TilePos = -1;   // the first paint starts a fresh picture
+    Work.TilePos = TileStartPicture;
 }
 
 uint8_t ChooseNumberMode() {
@@ -53,7 +57,7 @@ double PixelStepFor(int32_t ldZoom) {
 }
 }  // namespace
 
-void SetupCalculation() {
+void SetupGeometry() {
     Calc.PixelStep = PixelStepFor(View.ld_Zoom);
     Calc.PixelStep128 = ToLong128(Calc.PixelStep);
     Calc.PixelStep60 = ToFixed60(Calc.PixelStep128);
@@ -69,8 +73,6 @@ void SetupCalculation() {
     const double right = Long128AsDouble(View.Center_zX) + halfW;
     const double bottom = Long128AsDouble(View.Center_zY) + halfH;
 
-    AutoColorScale();
-
     // The fixed-point kernels stay clear of their wrap-around only inside (-3.9, 3.9).
     Calc.WideRange = std::fabs(Calc.OriginD_zX) >= 3.9 || std::fabs(Calc.OriginD_zY) >= 3.9 ||
                      std::fabs(right) >= 3.9 || std::fabs(bottom) >= 3.9 || View.ld_Zoom < 0;
@@ -78,7 +80,6 @@ void SetupCalculation() {
 
     Calc.CalcStartMs = ClockMs();
     Work.LivePass = true;
-    Cycle.PassState = 0;
     Calc.ProgressShowTime = PlatPerfCounter() + Calc.QpcFrequency;
 }
 

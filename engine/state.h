@@ -15,6 +15,13 @@ constexpr int CountRows    = MaxHeight + 2 * CountMargin;   // 1328
 constexpr int NArrayCount  = CountRows * CountStride;       // 2719744
 constexpr int WorkMaskCount = MaxHeight * CountStride;      // 2457600
 
+// The ranges of a view that commands and files keep to: a pixel step from 2^-4 down to
+// 2^-120, a limit of at least 2 and at most 9,999,999 iterations.
+constexpr int32_t MinZoom = -4;
+constexpr int32_t MaxZoom = 112;
+constexpr int32_t MinIteration = 2;
+constexpr int32_t MaxIteration = 9999999;
+
 // The eleven values that define a view, in parameter-file order.
 struct ViewParams {
     long128  Center_zX;       // picture centre along the horizontal screen axis
@@ -69,6 +76,11 @@ extern uint32_t ProgressImage[MaxPixels];   // grey pending, green done, for an 
 
 void    CheckBufferLayout();   // fatal "Structure (N_array)" unless WorkMask follows N_array
 void    InitEngineState();     // frequency, zeroed counts, start values of the flags, TilePos -1
-void    SetupCalculation();    // geometry, colour scale, number format, pass bookkeeping
+// Geometry in all three formats, the number format, the clock and a live pass; the render
+// cycle's SetupCalculation adds the colour scale and its own pass bookkeeping.
+void    SetupGeometry();
 uint8_t ChooseNumberMode();
 int64_t ClockMs();
+
+// A fault the program cannot go on from: the error box captioned "ERROR", then exit code 1.
+[[noreturn]] void FatalError(const char* text);

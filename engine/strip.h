@@ -18,10 +18,10 @@
 //   A::Paired                     whether two lanes pay off (false: one orbit at a time)
 #pragma once
 #include <cstdint>
+#include "engine/colour_rule.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
-#include "render/colour.h"
 
 constexpr uint32_t ProgressGreen = 0x00FF00;
 // How far ahead of a run of pending pixels its stores' cache lines are asked for: four runs

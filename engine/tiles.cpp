@@ -2,7 +2,6 @@
 #include <cmath>
 #include "engine/state.h"
 #include "engine/work.h"
-#include "ui/display.h"
 
 namespace {
 constexpr int Grid = 32;

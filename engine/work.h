@@ -10,6 +10,8 @@
 constexpr int TileCount  = 1024;
 constexpr int MaxThreads = 8;
 constexpr int32_t TileIdle = 9999;
+// TilePos at start-up: the code of the command that starts a fresh picture.
+constexpr int32_t TileStartPicture = -1;
 
 struct WorkState {
     int32_t ThreadCount;      // computing threads including the main thread, 1 .. 8

@@ -220,9 +220,9 @@ bool ParseParameterFile(const char* text, int64_t length, ViewParams* out) {
 
 // Written so that a NaN colour scale, which compares false both ways, passes.
 bool ParamsInRange(const ViewParams& v) {
-    if (v.ld_Zoom < -4 || v.ld_Zoom > 112) return false;
+    if (v.ld_Zoom < MinZoom || v.ld_Zoom > MaxZoom) return false;
     uint32_t iteration = uint32_t(v.Iteration);
-    if (iteration < 2 || iteration > 9999999) return false;
+    if (iteration < uint32_t(MinIteration) || iteration > uint32_t(MaxIteration)) return false;
     if (v.Color < 9e-10 || v.Color > 1.1e9) return false;
     if (v.CPU_Prev < 0 || v.CPU_Prev > 8) return false;
     return true;

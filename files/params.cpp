@@ -2,12 +2,10 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
-#include "app/app.h"
 #include "files/export.h"
 #include "files/params.h"
+#include "render/cycle.h"
 #include "ui/message.h"
-
-ViewParams LoadedParams;
 
 namespace {
 
@@ -25,25 +23,26 @@ void SetMessageFileName(const char* name) {
 }
 
 // The folder itself, without the separator it is stored with.
-bool EnsurePicturesFolder() {
+bool EnsurePicturesFolder(const char* picturesFolder) {
     char folder[PathCapacity];
-    std::snprintf(folder, sizeof folder, "%s", App.PicturesFolder);
+    std::snprintf(folder, sizeof folder, "%s", picturesFolder);
     size_t n = std::strlen(folder);
-    while (n > 1 && (folder[n - 1] == '/' || folder[n - 1] == '\\')) folder[--n] = '\0';
+    const char separator = PlatPathSeparator();
+    while (n > 1 && folder[n - 1] == separator) folder[--n] = '\0';
     if (n == 0) return true;   // no folder: the current one
     return PlatCreateFolder(folder);
 }
 
 }  // namespace
 
-void SaveView() {
+void SaveView(const char* picturesFolder) {
     char base[64];
     FormatSaveBaseName(PlatGetLocalTime(), base, sizeof base);
     char stem[PathCapacity];
-    int stemLength = std::snprintf(stem, sizeof stem, "%s%s", App.PicturesFolder, base);
+    int stemLength = std::snprintf(stem, sizeof stem, "%s%s", picturesFolder, base);
     SetMessageFileName(stem);
-    bool folderReady = EnsurePicturesFolder();
-    Messages.MessageCode = 2;
+    bool folderReady = EnsurePicturesFolder(picturesFolder);
+    Messages.MessageCode = MsgSaveFailed;
     // A name cut to fit would put the files somewhere the message does not say.
     if (!folderReady || stemLength >= int(sizeof Messages.MessageFileName)) return;
 
@@ -53,22 +52,22 @@ void SaveView() {
     std::snprintf(path, sizeof path, "%s.zxp", Messages.MessageFileName);
     // The whole file reaches the disk or none of it, so a full disk reports a failed save.
     if (length < 0 || !PlatWriteFile(path, text, length)) return;
-    Messages.MessageCode = 1;
+    Messages.MessageCode = MsgSaved;
 
     std::snprintf(path, sizeof path, "%s.png", Messages.MessageFileName);
     try {
         WritePicturePng(path);
     } catch (...) {
-        Messages.MessageCode = 2;   // the parameter file stays: it is complete on its own
+        Messages.MessageCode = MsgSaveFailed;   // the parameter file stays: it is complete on its own
     }
 }
 
 void LoadParameterFile(const char* name) {
-    if (Messages.LoadState == 1) return;   // the first valid file of the command line wins
-    Messages.LoadState = 2;
+    if (Messages.LoadState == LoadDone) return;   // the first valid file of the command line wins
+    Messages.LoadState = LoadFailed;
     SetMessageFileName(name);
     std::vector<char> text(LoadReadLimit);
     int64_t length = PlatReadFile(name, text.data(), LoadReadLimit);
     if (length < 0) return;
-    if (ParseParameterFile(text.data(), length, &LoadedParams)) Messages.LoadState = 1;
+    if (ParseParameterFile(text.data(), length, &LoadedParams)) Messages.LoadState = LoadDone;
 }

@@ -4,10 +4,11 @@
 #include "engine/state.h"
 #include "platform/platform.h"
 
-extern ViewParams LoadedParams;   // filled only by LoadParameterFile, read only by NewPicture
-
-void SaveView();                          // parameter file, then the picture; MessageCode 1 or 2
-void LoadParameterFile(const char* name); // at start-up, for each existing file argument
+// The parameter file, then the picture, in picturesFolder (which ends in a separator and is
+// created when needed); MsgSaved or MsgSaveFailed.
+void SaveView(const char* picturesFolder);
+// At start-up, for each existing file argument: the first valid one fills LoadedParams.
+void LoadParameterFile(const char* name);
 
 // The text forms behind SaveView and LoadParameterFile, free of files and globals.
 constexpr int ParamFileMaxBytes = 1024;   // the fourteen lines with a 255-character name

@@ -41,7 +41,11 @@ enum : uint32_t {
     VK_F1 = 0x70, VK_F4 = 0x73, VK_F12 = 0x7B, VK_OEM_PLUS = 0xBB, VK_OEM_MINUS = 0xBD,
 };
 
-constexpr uint32_t CLR_INVALID = 0xFFFFFFFF;   // a pixel read outside the window
+// The two colour orders: brushes and pixel reads are COLORREF values, images hold RGB pixels.
+typedef uint32_t ColorRef;   // 0x00BBGGRR
+typedef uint32_t RgbPixel;   // 0x00RRGGBB
+
+constexpr ColorRef CLR_INVALID = 0xFFFFFFFF;   // a pixel read outside the window
 
 struct PlatMsg {
     uint32_t  message;
@@ -94,13 +98,13 @@ bool PlatPaintPending();             // GetQueueStatus(QS_PAINT) != 0
 void PlatBeginPaint();               // validates the window
 void PlatEndPaint();                 // presents what the paint drew
 
-void     PlatFillRect(int left, int top, int right, int bottom, uint32_t colorref);
-void     PlatSetPixel(int x, int y, uint32_t colorref);
-uint32_t PlatGetPixel(int x, int y);            // COLORREF, CLR_INVALID outside the window
+void     PlatFillRect(int left, int top, int right, int bottom, ColorRef colour);
+void     PlatSetPixel(int x, int y, ColorRef colour);
+ColorRef PlatGetPixel(int x, int y);            // CLR_INVALID outside the window
 // SetDIBitsToDevice for a top-down 32-bit image of imageW x imageH pixels (0x00RRGGBB):
 // ySrc is measured from the image's bottom edge, as that call does even for top-down rows.
 void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySrc,
-                           const uint32_t* image, int imageW, int imageH);
+                           const RgbPixel* image, int imageW, int imageH);
 
 // ---- Timers (WM_TIMER with wParam = id, only when nothing else is waiting) ---------------
 void PlatSetTimer(int id, int ms);

@@ -4,8 +4,7 @@
 #include "engine/state.h"
 #include "ui/message.h"
 
-uint32_t Palette[256];
-uint32_t InsideCount = 777;
+uint32_t InsideCount = NoStatistics;
 
 namespace {
 struct PaletteStop { int Index; uint8_t Red, Green, Blue; };
@@ -106,12 +105,12 @@ void MeasureAndColour() {
 bool CheckColorRange() {
     if (View.Color >= 1.1e9) {
         View.Color = 1.0001e9;
-        Messages.MessageCode = 91;
+        Messages.MessageCode = MsgColorMax;
         return false;
     }
     if (View.Color <= 9.091e-10) {
         View.Color = 9.999e-10;
-        Messages.MessageCode = 92;
+        Messages.MessageCode = MsgColorMin;
         return false;
     }
     return true;

@@ -4,11 +4,10 @@
 // between input messages, so the window stays responsive while a picture grows.
 #include "render/cycle.h"
 #include <algorithm>
-#include "app/app.h"
-#include "app/input.h"
 #include "engine/work.h"
 #include "platform/platform.h"
 #include "render/colour.h"
+#include "render/input.h"
 #include "render/paint.h"
 #include "render/preview.h"
 #include "render/recolour.h"
@@ -16,10 +15,16 @@
 #include "ui/display.h"
 #include "ui/message.h"
 #include "ui/panel.h"
+#include "ui/text.h"
+
+CycleState  Cycle;
+HistorySlot History[HistorySlots];
+ViewParams  LoadedParams;
+InputState  Input;
 
 void InitCycleState() {
     Cycle.LastCommand = 0;
-    Cycle.PassState = 0;
+    Cycle.PassState = PassComplete;
     Cycle.CalcTimeMs = 0;
     Cycle.RecomputeAll = 0;
     Cycle.HistoryIndex = 0;
@@ -30,6 +35,15 @@ void InitCycleState() {
 
 void Invalidate() { PlatInvalidate(); }
 
+PictureStatus PictureStatusNow() { return PictureStatus{InsideCount, Cycle.RecomputeAll, Cycle.CalcTimeMs}; }
+void ShowPanel() { DrawPanel(PictureStatusNow()); }
+
+void SetupCalculation() {
+    SetupGeometry();
+    AutoColorScale();
+    Cycle.PassState = PassComplete;
+}
+
 void PostCommand(int32_t code) {
     Work.TilePos = code;
     if (!PlatPaintPending()) Invalidate();   // repeated commands do not flood the queue
@@ -38,8 +52,8 @@ void PostCommand(int32_t code) {
 void MinimiseWindow() {
     Input.MouseHeld = 0;
     Cycle.RedrawRetries = -1;
-    Messages.MessageCode = 0;
-    App.Minimised = 1;
+    Messages.MessageCode = MsgNone;
+    Display.Minimised = 1;
     PlatMinimiseWindow();
 }
 
@@ -52,63 +66,11 @@ static void DrawWindowFrame() {
 
 static void FillProgressGrey() { std::fill_n(ProgressImage, MaxPixels, 0x808080u); }
 
-// ---- History -------------------------------------------------------------------------
-
-static int32_t* HistoryCountsStart() { return &NAt(0, 0); }
-
-static void StoreSlot() {
-    HistorySlot& slot = History[Cycle.HistoryIndex];
-    std::copy_n(HistoryCountsStart(), WorkMaskCount, slot.Counts);
-    slot.Params = View;
-}
-
-void StoreHistory() {
-    if (Cycle.HistoryEmpty) return;
-    switch (Cycle.LastCommand) {
-    case CmdZoomInAtPoint: case CmdZoomIn: case CmdZoomOut: case CmdNewPicture:
-        Cycle.HistoryIndex = (Cycle.HistoryIndex + 1) % HistorySlots;
-        break;
-    case CmdRecompute: case CmdIterationUp: case CmdPanApply:
-        break;   // the new picture replaces the current slot
-    default:
-        return;
-    }
-    StoreSlot();
-}
-
-void StoreAllHistory() {
-    for (int i = 0; i < HistorySlots; i++) {
-        Cycle.HistoryIndex = i;
-        StoreSlot();
-    }
-    Cycle.HistoryEmpty = 0;
-}
-
-void GoBack() {
-    if (Cycle.HistoryEmpty) {
-        Messages.LoadState = 0;
-        PostCommand(CmdNewPicture);
-        return;
-    }
-    if (Work.TilePos >= TileCount) {
-        const ViewParams& cur = History[Cycle.HistoryIndex].Params;
-        // A lowered limit stores nothing, so Back first undoes it on the same slot.
-        bool undoLowering = cur.Iteration > View.Iteration && cur.ld_Zoom == View.ld_Zoom;
-        if (!undoLowering) Cycle.HistoryIndex = (Cycle.HistoryIndex + HistorySlots - 1) % HistorySlots;
-    }
-    const HistorySlot& slot = History[Cycle.HistoryIndex];
-    std::copy_n(slot.Counts, WorkMaskCount, HistoryCountsStart());
-    View = slot.Params;
-    Cycle.CalcTimeMs = 0;
-    InsideCount = 777;
-    PostCommand(CmdRecolour);
-}
-
 // ---- Idle tail -----------------------------------------------------------------------
 
 static void IdleTail() {
-    if (App.MinimiseWhenIdle) {
-        App.MinimiseWhenIdle = 0;
+    if (Display.MinimiseWhenIdle) {
+        Display.MinimiseWhenIdle = 0;
         MinimiseWindow();
         return;
     }
@@ -143,10 +105,10 @@ static void UseDefaultView() {
     View.Automatic = 1;
     View.FPU_Mode = 1;
     View.CPU_Prev = 0;
-    if (App.FormatOption == -2) {
+    if (Cycle.FormatOption == -2) {
         View.FPU_Mode = 0;
         View.CPU_Prev = 4;
-    } else if (App.FormatOption == 0 && Work.ThreadCount > 4) {
+    } else if (Cycle.FormatOption == 0 && Work.ThreadCount > 4) {
         View.FPU_Mode = 0;
     }
 }
@@ -156,11 +118,11 @@ static void NewPicture() {
         CreatePaintResources();
         Cycle.FirstPaintPending = 0;
     }
-    if (Messages.LoadState == 1) View = LoadedParams;
+    if (Messages.LoadState == LoadDone) View = LoadedParams;
     else UseDefaultView();
     FillRect(Display.WindowRect, Brushes.DarkBrush);
     FillWorkMask(-1);
-    InsideCount = 777;
+    InsideCount = NoStatistics;
     SetupCalculation();
     Work.TilePos = 0;
 }
@@ -174,7 +136,7 @@ static bool Guard(bool ok, uint8_t code) {
 static void CommandStep() {
     int32_t& pos = Work.TilePos;
     Cycle.LastCommand = pos;
-    if (Messages.MessageCode >= 128) Messages.MessageCode = 0;
+    if (Messages.MessageCode >= MsgFirstShown) Messages.MessageCode = MsgNone;
 
     if (pos == CmdRecompute) {
         PrepareRecompute();
@@ -191,25 +153,25 @@ static void CommandStep() {
         RecolourPicture();
         pos = TileIdle;
     }
-    if (pos == CmdZoomInAtPoint && Guard(View.ld_Zoom < 112, 87)) {
+    if (pos == CmdZoomInAtPoint && Guard(View.ld_Zoom < MaxZoom, MsgZoomMax)) {
         PrepareZoomIn(16, 4);
         pos = 0;
     }
-    if (pos == CmdZoomIn && Guard(View.ld_Zoom < 112, 87)) {
+    if (pos == CmdZoomIn && Guard(View.ld_Zoom < MaxZoom, MsgZoomMax)) {
         PrepareZoomIn(2, 1);
         pos = 0;
     }
-    if (pos == CmdZoomOut && Guard(View.ld_Zoom > -4, 6)) {
+    if (pos == CmdZoomOut && Guard(View.ld_Zoom > MinZoom, MsgZoomMin)) {
         PrepareZoomOut();
         pos = 0;
     }
-    if (pos == CmdIterationUp && Guard(View.Iteration < 9999999, 5)) {
+    if (pos == CmdIterationUp && Guard(View.Iteration < MaxIteration, MsgIterationMax)) {
         PrepareIterationUp();
         pos = 0;
     }
-    if (pos == CmdIterationDown && Guard(View.Iteration > 2, 4)) {
+    if (pos == CmdIterationDown && Guard(View.Iteration > MinIteration, MsgIterationMin)) {
         Cycle.CalcTimeMs = 0;
-        InsideCount = 777;
+        InsideCount = NoStatistics;
         LowerIteration();
         RecolourPicture();
         pos = TileIdle;
@@ -225,7 +187,7 @@ static void CommandStep() {
     }
     if (pos == CmdNewPicture) NewPicture();
 
-    if (Messages.MessageCode != 0) {
+    if (Messages.MessageCode != MsgNone) {
         ShowMessage();
         pos = TileIdle;
     }
@@ -243,22 +205,22 @@ static void CommandStep() {
 
 // What the end of a pass leads to; each rule sees the result of the ones before it.
 static void EndOfPass() {
-    int32_t& ps = Cycle.PassState;
-    if (ps == 6) ps = 0;
-    if (ps == 5) ps = 1;
-    if (ps == 4) PanTakeOver();
-    if (ps == 3) IterationUpTakeOver();
-    if (ps == 2) ZoomOutTakeOver();
-    if (ps == 1) RefineBoundary();
+    PassStep& ps = Cycle.PassState;
+    if (ps == PassTakenOverComplete) ps = PassComplete;
+    if (ps == PassTakenOverRefine) ps = PassRefine;
+    if (ps == PassPanTakeOver) PanTakeOver();
+    if (ps == PassIterationUpTakeOver) IterationUpTakeOver();
+    if (ps == PassZoomOutTakeOver) ZoomOutTakeOver();
+    if (ps == PassRefine) RefineBoundary();
 }
 
 static void PictureComplete() {
     Work.TilePos = TileIdle;
     Cycle.CalcTimeMs = ClockMs() - Calc.CalcStartMs;
-    if (PanelVisible) DrawPanel();
+    if (PanelVisible) ShowPanel();
     if (Cycle.HistoryEmpty) StoreAllHistory();
     else StoreHistory();
-    if (Messages.LoadState != 0) ShowMessage();
+    if (Messages.LoadState != LoadNothing) ShowMessage();
     IdleTail();
 }
 
@@ -286,7 +248,7 @@ static void TileStep() {
     Work.TilePos = p + 1;
     if (p == TileCount - 1) {
         EndOfPass();
-        if (Cycle.PassState == 0) {
+        if (Cycle.PassState == PassComplete) {
             PictureComplete();
             return;
         }

@@ -2,17 +2,17 @@
 // (as they are, magnified or halved) and marks in WorkMask what the passes still compute.
 #include "render/preview.h"
 #include <algorithm>
-#include "app/input.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "render/colour.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "render/paint.h"
 #include "render/shortcut.h"
 
 // The main pass after a preview: every pixel, or with the shortcut the marked ones followed by
-// boundary refinement. `plain` and `shortcut` are the PassState values of the two cases.
-static void ChooseMainPass(int32_t plain, int32_t shortcut) {
+// boundary refinement. `plain` and `shortcut` are the pass steps of the two cases.
+static void ChooseMainPass(PassStep plain, PassStep shortcut) {
     if (Cycle.RecomputeAll) {
         FillWorkMask(-1);
         Cycle.PassState = plain;
@@ -39,7 +39,7 @@ void PrepareRecompute() {
     }
     BlitAll();
     DecideRecomputeAll();
-    ChooseMainPass(0, 1);
+    ChooseMainPass(PassComplete, PassRefine);
 }
 
 // Old column of each screen column of a magnified preview; static, so nothing is allocated.
@@ -76,7 +76,7 @@ void PrepareZoomIn(int factor, int steps) {
     MeasureAndColour();
     BlitAll();
     DecideRecomputeAll();
-    ChooseMainPass(0, 1);
+    ChooseMainPass(PassComplete, PassRefine);
 }
 
 void PrepareZoomOut() {
@@ -91,7 +91,7 @@ void PrepareZoomOut() {
         int32_t* mask = &MaskAt(x0, y0 + r / 2);
         for (int c = 0; c < w; c += 2) mask[c / 2] = old[c];
     }
-    Cycle.PassState = 2;
+    Cycle.PassState = PassZoomOutTakeOver;
     Work.LivePass = false;   // the old picture stays on the screen during the grid pass
 }
 
@@ -109,7 +109,7 @@ void ZoomOutTakeOver() {
     MeasureAndColour();
     BlitAll();
     DecideRecomputeAll();
-    ChooseMainPass(6, 5);
+    ChooseMainPass(PassTakenOverComplete, PassTakenOverRefine);
 }
 
 void BlockyPreview() {

@@ -4,6 +4,7 @@
 #include "render/preview.h"
 #include <algorithm>
 #include <cmath>
+#include "engine/state.h"
 
 PreviewState Preview;
 
@@ -64,12 +65,12 @@ int32_t BlockyGridLine(int32_t pos, int32_t size) {
 
 int32_t RaisedIteration(int32_t old) {
     float raised = float(old) * 1.5f;
-    if (raised >= 9999999.0f) return 9999999;
+    if (raised >= float(MaxIteration)) return MaxIteration;
     return int32_t(std::nearbyint(raised));
 }
 
 int32_t LoweredIteration(int32_t old) {
     float lowered = float(old) / 1.5f;
-    if (lowered <= 2.0f) return 2;
+    if (lowered <= float(MinIteration)) return MinIteration;
     return int32_t(std::nearbyint(lowered));
 }

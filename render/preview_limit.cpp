@@ -27,7 +27,7 @@ void PrepareIterationUp() {
         for (int c = 0; c < w; c++)
             if (n[c] != 0) mask[c] = n[c] + shift;
     }
-    Cycle.PassState = 3;
+    Cycle.PassState = PassIterationUpTakeOver;
     Work.LivePass = false;
 }
 
@@ -44,9 +44,9 @@ void IterationUpTakeOver() {
             if (n[c] != 0) mask[c] = n[c];
     }
     if (Cycle.RecomputeAll) {
-        Cycle.PassState = 6;
+        Cycle.PassState = PassTakenOverComplete;
     } else {
-        Cycle.PassState = 5;
+        Cycle.PassState = PassTakenOverRefine;
         ClearSettledFlags();
     }
 }

@@ -1,15 +1,16 @@
 // render/preview_pan.cpp - dragging the picture: the shifted old picture as a preview, then
 // a pan that keeps the overlap's counts and computes only the uncovered band.
 #include <algorithm>
-#include "app/input.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
 #include "render/colour.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "render/paint.h"
 #include "render/preview.h"
 #include "render/shortcut.h"
+#include "ui/text.h"
 
 void DrawPanPreview() {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;
@@ -47,7 +48,7 @@ void PreparePan() {
         }
     }
     Preview.OverlapInsideCount = inside;
-    Cycle.PassState = 4;
+    Cycle.PassState = PassPanTakeOver;
     Work.LivePass = false;
 }
 
@@ -75,5 +76,5 @@ void PanTakeOver() {
     }
     TakeOverColours();
     BlitAll();
-    Cycle.PassState = Cycle.RecomputeAll ? 6 : 5;
+    Cycle.PassState = Cycle.RecomputeAll ? PassTakenOverComplete : PassTakenOverRefine;
 }

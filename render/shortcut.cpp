@@ -90,5 +90,5 @@ void RefineBoundary() {
             queuedAny |= queue;
         }
     }
-    Cycle.PassState = queuedAny ? 1 : 0;
+    Cycle.PassState = queuedAny ? PassRefine : PassComplete;
 }

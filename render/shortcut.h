@@ -9,7 +9,7 @@ void ClearSettledFlags();
 void MarkGrid();
 void SkipInsideBlocks();
 void DecideRecomputeAll();
-void RefineBoundary();           // sets Cycle.PassState to 1 if it queued pixels, else 0
+void RefineBoundary();           // PassRefine again if it queued pixels, else PassComplete
 
 // The decision of DecideRecomputeAll in pure form.
 uint32_t InsidePercent(uint32_t insideCount, uint32_t pixels);   // single precision, nearest

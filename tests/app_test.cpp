@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
-#include "app/input.h"
-#include "files/params.h"
-#include "tests/files_test_util.h"
 #include "engine/kernels.h"
+#include "files/params.h"
 #include "render/colour.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "render/shortcut.h"
+#include "tests/files_test_util.h"
 #include "tests/support.h"
 #include "ui/display.h"
 #include "ui/message.h"
@@ -42,7 +42,7 @@ TEST(StartUp, ArgumentsSetWindowThreadsAndPicturesFolder) {
     EXPECT_EQ(Calc.WindowWidth, 1344);     // 70 % wins over 50 %
     EXPECT_EQ(Calc.WindowHeight, 756);
     EXPECT_EQ(Work.ThreadCount, 3);
-    EXPECT_EQ(App.FormatOption, -1);
+    EXPECT_EQ(Cycle.FormatOption, -1);
     EXPECT_STREQ(App.PicturesFolder, "/opt/zx/bin/Pictures/");
     EXPECT_EQ(Work.TilePos, -1);
     EXPECT_TRUE(HeadlessWindowExists());
@@ -182,18 +182,18 @@ TEST(Focus, LossWhileIdleMinimisesAndLateReturnRestores) {
     HeadlessPumpUntilIdle();
     HeadlessFocus(false);
     HeadlessPumpOne();
-    EXPECT_TRUE(App.Minimised);
+    EXPECT_TRUE(Display.Minimised);
     EXPECT_TRUE(HeadlessMinimised());
     // Back within 500 ms: minimised again.
     HeadlessFocus(true);
     HeadlessPumpOne();
-    EXPECT_TRUE(App.Minimised);
+    EXPECT_TRUE(Display.Minimised);
     HeadlessAdvanceClock(600);
     HeadlessPumpUntilIdle();             // the focus timer clears FocusJustLost
     EXPECT_FALSE(App.FocusJustLost);
     HeadlessFocus(true);
     HeadlessPumpUntilIdle();
-    EXPECT_FALSE(App.Minimised);
+    EXPECT_FALSE(Display.Minimised);
     EXPECT_FALSE(HeadlessMinimised());
     EXPECT_EQ(Cycle.LastCommand, CmdRecolour);
 }
@@ -206,12 +206,12 @@ TEST(Focus, LossWhileComputingTheFirstPictureStartsDefaultAndMinimisesWhenDone) 
     ASSERT_LT(Work.TilePos, TileCount);
     HeadlessFocus(false);
     HeadlessPumpOne();
-    EXPECT_TRUE(App.MinimiseWhenIdle);
-    EXPECT_FALSE(App.Minimised);
+    EXPECT_TRUE(Display.MinimiseWhenIdle);
+    EXPECT_FALSE(Display.Minimised);
     EXPECT_EQ(Work.TilePos, CmdNewPicture);
     HeadlessPumpUntilIdle();
-    EXPECT_TRUE(App.Minimised);
-    EXPECT_FALSE(App.MinimiseWhenIdle);
+    EXPECT_TRUE(Display.Minimised);
+    EXPECT_FALSE(Display.MinimiseWhenIdle);
     EXPECT_FALSE(Cycle.HistoryEmpty);
 }
 
@@ -224,7 +224,7 @@ TEST(Focus, LossWhileComputingLaterPictureGoesBackToTheLastOne) {
     for (int i = 0; i < 5; i++) HeadlessPumpOne();
     HeadlessFocus(false);
     HeadlessPumpUntilIdle();
-    EXPECT_TRUE(App.Minimised);
+    EXPECT_TRUE(Display.Minimised);
     EXPECT_EQ(Cycle.LastCommand, CmdRecolour);
     EXPECT_EQ(View.Iteration, History[Cycle.HistoryIndex].Params.Iteration);
 }

@@ -8,6 +8,7 @@
 #include "render/colour.h"
 #include "render/cycle.h"
 #include "tests/commands_util.h"
+#include "ui/display.h"
 #include "ui/message.h"
 #include "ui/panel.h"
 
@@ -217,7 +218,7 @@ TEST(KeyWindow, WindowsKeysAndF11Minimise) {
     for (uint32_t vk : {uint32_t(VK_LWIN), uint32_t(VK_RWIN), uint32_t(VK_F1 + 10)}) {
         Press(vk);
         EXPECT_TRUE(HeadlessMinimised()) << vk;
-        EXPECT_EQ(App.Minimised, 1);
+        EXPECT_EQ(Display.Minimised, 1);
         HeadlessFocus(true);              // the user brings it back
         PumpUntilPictureDone();
         ASSERT_FALSE(HeadlessMinimised());

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <initializer_list>
 #include <gtest/gtest.h>
-#include "app/input.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/headless/headless.h"
+#include "render/input.h"
 #include "tests/support.h"
 #include "ui/layout.h"
 #include "ui/message.h"

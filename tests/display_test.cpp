@@ -1,7 +1,7 @@
 // Window size and place from the display metrics and the start options.
 #include <gtest/gtest.h>
-#include "platform/headless/headless.h"
 #include "engine/state.h"
+#include "platform/headless/headless.h"
 #include "ui/display.h"
 
 static PlatDisplayMetrics Screen(int w, int h, int workBottom = -1) {

@@ -11,6 +11,7 @@
 #include "engine/state.h"
 #include "engine/work.h"
 #include "render/colour.h"
+#include "render/cycle.h"
 
 namespace ref {
 

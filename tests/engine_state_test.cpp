@@ -25,7 +25,7 @@ uint8_t ModeAt(int zoom, int cpuPrev = 0, uint8_t fpu = 1) {
 
 TEST(Setup, DefaultViewGeometryAndBookkeeping) {
     View1024();
-    Cycle.PassState = 5;
+    Cycle.PassState = PassTakenOverRefine;
     Work.LivePass = false;
     HeadlessAdvanceClock(2500);
     SetupCalculation();

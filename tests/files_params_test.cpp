@@ -7,6 +7,7 @@
 #include <string>
 #include "files/params.h"
 #include "files_test_util.h"
+#include "render/cycle.h"
 #include "ui/message.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "files/params.h"
 #include "files_test_util.h"
 #include "platform/headless/headless.h"
+#include "render/cycle.h"
 #include "ui/message.h"
 
 namespace {
@@ -49,7 +50,7 @@ void SaveWithFileSizeLimit(rlim_t bytes) {
     std::signal(SIGXFSZ, SIG_IGN);   // a refused write then fails with an error instead
     rlimit limit{bytes, bytes};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    SaveView();
+    SaveView(App.PicturesFolder);
 }
 
 // Every save test starts with a view, a 20 x 10 picture and a Pictures folder that does
@@ -69,7 +70,7 @@ protected:
 
 TEST_F(Saving, WritesBothFilesNamedAfterTheTimeAndCreatesTheFolder) {
     SetUpPicture(40, 30);
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 1);
     const std::string stem = Pictures + "/2024-03-03-09-05-07";
     EXPECT_EQ(std::string(Messages.MessageFileName), stem);
@@ -90,12 +91,12 @@ TEST_F(Saving, WritesBothFilesNamedAfterTheTimeAndCreatesTheFolder) {
 }
 
 TEST_F(Saving, ASecondSaveInTheSameSecondReplacesBothFiles) {
-    SaveView();
+    SaveView(App.PicturesFolder);
     const std::string stem = Messages.MessageFileName;
     const std::string firstPng = ReadWholeFile(stem + ".png");
     View.Offset = 99;
     ScreenImage[0] ^= 0x00FFFFFF;
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 1);
     EXPECT_EQ(FolderEntries(Pictures).size(), 2u);
     EXPECT_NE(ReadWholeFile(stem + ".zxp").find("$00000063"), std::string::npos);
@@ -104,21 +105,21 @@ TEST_F(Saving, ASecondSaveInTheSameSecondReplacesBothFiles) {
 
 TEST_F(Saving, MissingOrUnusableParentFolderFailsAndWritesNothing) {
     UsePicturesFolder(Dir / "missing/Pictures");
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_EQ(std::string(Messages.MessageFileName), Dir / "missing/Pictures/2024-03-03-09-05-07");
     EXPECT_TRUE(FolderEntries(Dir.Path).empty());
 
     WriteWholeFile(Dir / "plain-file", "x");   // a parent that is not a folder cannot take one
     UsePicturesFolder(Dir / "plain-file/Pictures");
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_EQ(FolderEntries(Dir.Path), std::vector<std::string>{"plain-file"});
 }
 
 TEST_F(Saving, ParameterFileThatCannotBeWrittenFailsWithoutAPicture) {
     std::filesystem::create_directories(Pictures + "/2024-03-03-09-05-07.zxp");   // the name is taken
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_EQ(FolderEntries(Pictures), std::vector<std::string>{"2024-03-03-09-05-07.zxp"});
 }
@@ -138,14 +139,14 @@ TEST_F(Saving, FullDiskForThePictureKeepsTheParameterFileAndNoPartialPicture) {
 
 TEST_F(Saving, PictureNameTakenByAFolderIsAFailure) {
     std::filesystem::create_directories(Dir / "Pictures/2024-03-03-09-05-07.png");
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_TRUE(std::filesystem::is_regular_file(Dir / "Pictures/2024-03-03-09-05-07.zxp"));
 }
 
 TEST_F(Saving, WithoutExportObjectsThePictureFails) {
     ReleaseExportObjects();
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_EQ(FolderEntries(Pictures), std::vector<std::string>{"2024-03-03-09-05-07.zxp"});
 }
@@ -154,7 +155,7 @@ TEST_F(Saving, NameLongerThanTheMessageCanHoldIsRefused) {
     std::string folder = Dir / std::string(250 - Dir.Path.string().size(), 'p');
     std::filesystem::create_directories(folder);
     UsePicturesFolder(folder);   // 251 characters with the separator, 270 with the time
-    SaveView();
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_TRUE(FolderEntries(folder).empty());
 }

@@ -1,11 +1,12 @@
 // What reaches the window: picture rectangles in place, and the shifted pan preview with its
 // dark bands and centre cross.
 #include <gtest/gtest.h>
-#include "app/input.h"
 #include "engine/state.h"
 #include "platform/headless/headless.h"
+#include "render/input.h"
 #include "render/paint.h"
 #include "render/preview.h"
+#include "ui/text.h"
 
 constexpr int W = 320, H = 200;
 constexpr uint32_t Marker = 0x345634;   // canvas colour before a blit, the same in RGB and BGR order

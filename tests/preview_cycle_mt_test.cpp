@@ -3,8 +3,8 @@
 // under the interior shortcut and a pan's overlap), and a whole tour ends where it should.
 #include <gtest/gtest.h>
 #include <algorithm>
-#include "app/input.h"
 #include "render/cycle.h"
+#include "render/input.h"
 #include "tests/preview_util.h"
 #include "tests/support.h"
 

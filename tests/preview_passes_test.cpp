@@ -1,7 +1,7 @@
 // Every command's passes end in the picture a full computation of the new view gives: exactly
 // without the interior shortcut, and with it apart from skipped pixels left black.
 #include <gtest/gtest.h>
-#include "app/input.h"
+#include "render/input.h"
 #include "tests/preview_util.h"
 
 constexpr int W = 320, H = 200;

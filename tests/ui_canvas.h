@@ -10,6 +10,7 @@
 #include "ui/panel.h"
 #if __has_include(<png.h>)
 #include <png.h>
+#include "ui/text.h"
 #endif
 
 inline intptr_t UiTestWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {

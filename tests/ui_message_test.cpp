@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 #include "app/app.h"
+#include "ui/display.h"
 #include "ui/font.h"
 #include "ui/message.h"
 #include "ui_canvas.h"

@@ -112,7 +112,7 @@ TEST(PanelText, TimeInMillisecondsThenSeconds) {
 
 TEST(PanelContent, LinesFromTheLiveValues) {
     SetLiveValues();
-    PanelContent p = ComposePanel();
+    PanelContent p = ComposePanel(PictureStatusNow());
     EXPECT_STREQ(p.Lines[0].Text.Chars, "Screen:  1920#=#x#<1200");
     EXPECT_STREQ(p.Lines[1].Text.Chars, "Window: 1920#=#x#<1200");
     EXPECT_STREQ(p.Lines[2].Text.Chars, "DPI: 100@_%");
@@ -125,20 +125,20 @@ TEST(PanelContent, LinesFromTheLiveValues) {
     EXPECT_STREQ(p.Lines[11].Text.Chars, "Time: - ");
     View.ld_Zoom = -1;
     Cycle.CalcTimeMs = 999;
-    p = ComposePanel();
+    p = ComposePanel(PictureStatusNow());
     EXPECT_STREQ(p.Lines[4].Text.Chars, "Zoom: 0.500 (2^-1)");
     EXPECT_STREQ(p.Lines[11].Text.Chars, "Time: 999 ms");
 }
 
 TEST(PanelContent, AutomaticValuesAreDarkRed) {
     SetLiveValues();
-    PanelContent p = ComposePanel();
+    PanelContent p = ComposePanel(PictureStatusNow());
     EXPECT_EQ(p.Lines[7].Colour, 0x00009Fu);
     EXPECT_EQ(p.Lines[9].Colour, 0x00009Fu);
     EXPECT_EQ(p.Lines[6].Colour, 0x0000FFu);
     View.Alt_Iteration = 0;
     View.Alt_Color = 1.0000001;
-    p = ComposePanel();
+    p = ComposePanel(PictureStatusNow());
     EXPECT_EQ(p.Lines[7].Colour, 0x0000FFu);
     EXPECT_EQ(p.Lines[9].Colour, 0x0000FFu);
 }
@@ -147,7 +147,7 @@ TEST(PanelDrawing, PlateAndLinesAt1920x1200) {
     OpenPaintCanvas(1920, 1200);
     SetLiveValues();
     View.Alt_Iteration = 0;   // the limit set by hand: bright red
-    DrawPanel();
+    DrawPanel(PictureStatusNow());
     // The plate covers columns 122..283 and rows 872..1076.
     EXPECT_EQ(HeadlessPixel(122, 872), 0x202020u);
     EXPECT_EQ(HeadlessPixel(283, 1076), 0x202020u);
@@ -155,7 +155,7 @@ TEST(PanelDrawing, PlateAndLinesAt1920x1200) {
     EXPECT_EQ(HeadlessPixel(200, 871), 0u);
     EXPECT_EQ(HeadlessPixel(121, 900), 0x808080u);   // inside the picture box's grey line
     EXPECT_EQ(HeadlessPixel(200, 1078), 0x808080u);
-    const PanelContent p = ComposePanel();
+    const PanelContent p = ComposePanel(PictureStatusNow());
     const int rows[] = {881, 899, 917, 935, 960, 978, 996, 996, 1014, 1014, 1039, 1057};
     const int columns[] = {131, 131, 131, 131, 131, 131, 131, 209, 131, 176, 131, 131};
     for (int i = 0; i < PanelLineCount; i++) {

@@ -49,7 +49,7 @@ void Screenshot(int w, int h, uint8_t code, const char* name) {
     OpenPaintCanvas(w, h);
     PaintBackground(w, h);
     SetPanelValues(w, h);
-    DrawPanel();
+    DrawPanel(PictureStatusNow());
     Messages.MessageCode = code;
     std::snprintf(Messages.MessageFileName, sizeof Messages.MessageFileName, "2024-05-17-21-04-33");
     ShowMessage();

@@ -1,7 +1,6 @@
 // ui/display.cpp - measuring the display, choosing the window's size and place, creating it.
 #include "ui/display.h"
 #include <cmath>
-#include "app/app.h"
 #include "engine/state.h"
 
 DisplayState Display;
@@ -69,8 +68,8 @@ void ChooseWindowSize() {
     Display.FrameRects[3] = {0, h - 1, w, h};
 }
 
-void CreateMainWindow() {
-    if (!PlatRegisterWindowClass("WndClass", WindowProc)) FatalError("RegisterClassEx");
+void CreateMainWindow(PlatWndProc proc) {
+    if (!PlatRegisterWindowClass("WndClass", proc)) FatalError("RegisterClassEx");
     if (!PlatCreateWindow("WndClass", "Zntx", Display.WindowX, Display.WindowY,
                           Calc.WindowWidth, Calc.WindowHeight))
         FatalError("CreateWindowEx");

@@ -16,6 +16,8 @@ struct DisplayState {
     uint8_t FramedWindow;                  // a red 1-pixel frame is drawn round the picture
     Rect    WindowRect;
     Rect    FrameRects[4];                 // left column, top row, right column, bottom row
+    uint8_t Minimised;                     // the program minimised its window
+    uint8_t MinimiseWhenIdle;              // minimise when the render cycle next goes idle
 };
 extern DisplayState Display;
 
@@ -29,5 +31,7 @@ WindowChoice ChooseWindowSizeFor(const PlatDisplayMetrics& m, int32_t windowPerc
 
 void ReadDisplayMetrics();
 void ChooseWindowSize();          // sets Calc.WindowWidth/Height and Display from the metrics
-void CreateMainWindow();
-[[noreturn]] void FatalError(const char* text);
+void CreateMainWindow(PlatWndProc proc);   // class "WndClass", title "Zntx"; fatal on failure
+
+// The window's timers, by id.
+enum : int { FocusTimer = 1, HoldTimer = 2, RedrawRetryTimer = 3, MessageTimer = 4 };

@@ -2,7 +2,6 @@
 #include "ui/layout.h"
 #include <cmath>
 #include "engine/state.h"
-#include "render/paint.h"
 #include "ui/panel.h"
 #include "ui/text.h"
 

@@ -2,15 +2,16 @@
 // load and save results, the credit line and the commands refused at a limit.
 #include "ui/message.h"
 #include <cstdio>
-#include "app/app.h"
 #include "platform/platform.h"
-#include "render/paint.h"
+#include "ui/display.h"
 #include "ui/layout.h"
 #include "ui/text.h"
 
+MessageState Messages;
+
 namespace {
 
-constexpr uint32_t MessageWhite = 0xFFFFFF;   // COLORREF
+constexpr ColorRef MessageWhite = 0xFFFFFF;
 constexpr int MessageMs = 3000;
 
 struct FixedMessage {
@@ -21,15 +22,15 @@ struct FixedMessage {
 
 // Every message opens with a 3-pixel indent; "@[" and "@]" set the letters closer or wider.
 constexpr FixedMessage FixedMessages[] = {
-    {3, true, "#<Zentrix - an explorer of the Mandelbrot set"},
-    {4, false, "#<LIMI@[T min@[. Iter@[a@[t@[ion"},
-    {5, false, "#<LIMI@[T max@[. Iter@[a@[t@[ion"},
-    {6, false, "#<LIMI@[T min@[. Zoom"},
-    {87, false, "#<LIMI@[T max@[. Zoom"},
-    {91, false, "#<LIMI@[T max@[. Co@[lo@]r"},
-    {92, false, "#<LIMI@[T min@[. Co@[lo@]r"},
-    {93, false, "#<LIMI@[T max@[. @[Thresho@[ld"},
-    {94, false, "#<LIMI@[T min@[. @[Thresho@[ld"},
+    {MsgCredit, true, "#<Zentrix - an explorer of the Mandelbrot set"},
+    {MsgIterationMin, false, "#<LIMI@[T min@[. Iter@[a@[t@[ion"},
+    {MsgIterationMax, false, "#<LIMI@[T max@[. Iter@[a@[t@[ion"},
+    {MsgZoomMin, false, "#<LIMI@[T min@[. Zoom"},
+    {MsgZoomMax, false, "#<LIMI@[T max@[. Zoom"},
+    {MsgColorMax, false, "#<LIMI@[T max@[. Co@[lo@]r"},
+    {MsgColorMin, false, "#<LIMI@[T min@[. Co@[lo@]r"},
+    {MsgThresholdMax, false, "#<LIMI@[T max@[. @[Thresho@[ld"},
+    {MsgThresholdMin, false, "#<LIMI@[T min@[. @[Thresho@[ld"},
 };
 
 MessageLine Line(bool green, const char* format, const char* fileName) {
@@ -45,20 +46,20 @@ MessageLine Line(bool green, const char* format, const char* fileName) {
 MessageLine MessageFor(uint8_t code, const char* fileName) {
     // Codes of 128 and above mark a message already on the screen: nothing to draw.
     if (int8_t(code) <= 0) return MessageLine{};
-    if (code == 1) return Line(true, "#<Sa@[ve @]\"%.255s.png\"", fileName);
-    if (code == 2) return Line(false, "#<ERROR Sa@[ve @]\"%.255s.png\"", fileName);
+    if (code == MsgSaved) return Line(true, "#<Sa@[ve @]\"%.255s.png\"", fileName);
+    if (code == MsgSaveFailed) return Line(false, "#<ERROR Sa@[ve @]\"%.255s.png\"", fileName);
     for (const FixedMessage& f : FixedMessages)
         if (f.Code == code) return Line(f.Green, "%s", f.Text);
     return MessageLine{};
 }
 
 MessageLine LoadMessageFor(uint8_t loadState, const char* fileName) {
-    if (loadState == 1) return Line(true, "#<Load @]\"%.255s\"", fileName);
-    if (loadState == 2) return Line(false, "#<ERROR Load @]\"%.255s\"", fileName);
+    if (loadState == LoadDone) return Line(true, "#<Load @]\"%.255s\"", fileName);
+    if (loadState == LoadFailed) return Line(false, "#<ERROR Load @]\"%.255s\"", fileName);
     return MessageLine{};
 }
 
-void DrawMessageStrip(uint32_t brush, const char* text) {
+void DrawMessageStrip(ColorRef brush, const char* text) {
     const ScreenBox& s = MessageStrip;
     DrawFrame(s.Left, s.Right, s.Top, s.Bottom, Brushes.DarkBrush);
     DrawFrame(s.Left + 1, s.Right - 1, s.Top + 1, s.Bottom - 1, Brushes.GreyBrush);
@@ -73,8 +74,8 @@ void ShowMessage() {
     const MessageLine coded = MessageFor(Messages.MessageCode, Messages.MessageFileName);
     if (coded.Present) DrawMessageStrip(coded.Green ? Brushes.GreenBrush : Brushes.RedBrush, coded.Text);
     if (Messages.MessageTimerRunning) PlatKillTimer(MessageTimer);
-    Messages.LoadState = 0;
-    Messages.MessageCode = 255;
+    Messages.LoadState = LoadNothing;
+    Messages.MessageCode = MsgShown;
     Messages.MessageTimerRunning = 1;
     PlatSetTimer(MessageTimer, MessageMs);
 }

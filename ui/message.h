@@ -1,17 +1,39 @@
 // ui/message.h - the message strip across the middle of the window and its state.
 #pragma once
 #include <cstdint>
+#include "platform/platform.h"
+
+// The codes of the messages; the texts stand beside them in ui/message.cpp.
+enum : uint8_t {
+    MsgNone            = 0,
+    MsgSaved           = 1,
+    MsgSaveFailed      = 2,
+    MsgCredit          = 3,
+    MsgIterationMin    = 4,
+    MsgIterationMax    = 5,
+    MsgZoomMin         = 6,
+    MsgZoomMax         = 87,
+    MsgColorMax        = 91,
+    MsgColorMin        = 92,
+    MsgThresholdMax    = 93,
+    MsgThresholdMin    = 94,
+    MsgShown           = 255,   // a message is on the screen (any code from 128 on counts so)
+};
+constexpr uint8_t MsgFirstShown = 128;
+
+// Load results, kept apart from the codes because a load result and a code may both show.
+enum : uint8_t { LoadNothing = 0, LoadDone = 1, LoadFailed = 2 };
 
 struct MessageState {
-    uint8_t MessageCode;          // 0 none, 1..94 pending, 128+ (255) a message is on the screen
+    uint8_t MessageCode;          // MsgNone, a pending code, or MsgFirstShown and above
     uint8_t MessageTimerRunning;  // the 3-second removal timer is set
-    uint8_t LoadState;            // 0 nothing to report, 1 LoadedParams valid, 2 last load failed
+    uint8_t LoadState;            // LoadNothing, LoadDone (LoadedParams valid) or LoadFailed
     char    MessageFileName[256]; // file last loaded or tried, or the last save without extension
 };
 extern MessageState Messages;
 
 void ShowMessage();               // draws the pending message and starts the removal timer
-void DrawMessageStrip(uint32_t brush, const char* text);
+void DrawMessageStrip(ColorRef brush, const char* text);
 
 // The text of a message and the colour of its strip, as pure data for the drawing and the
 // tests. Present is false for a code without a text.

@@ -7,9 +7,6 @@
 #include <cstdlib>
 #include "engine/state.h"
 #include "engine/work.h"
-#include "render/colour.h"
-#include "render/cycle.h"
-#include "render/paint.h"
 #include "ui/display.h"
 #include "ui/layout.h"
 #include "ui/text.h"
@@ -20,7 +17,6 @@ namespace {
 
 constexpr uint32_t PanelRed   = 0x0000FF;   // a value set by hand (COLORREF)
 constexpr uint32_t PanelDim   = 0x00009F;   // a value the automatic mode steers
-constexpr uint32_t NoStatistics = 777;       // InsideCount before the first statistics pass
 
 template <typename... Args>
 PanelText Format(const char* format, Args... args) {
@@ -117,15 +113,15 @@ PanelText TimeText(int64_t calcTimeMs) {
     return Format("%.0f sec", double(std::nearbyint(seconds)));
 }
 
-PanelContent ComposePanel() {
+PanelContent ComposePanel(const PictureStatus& status) {
     const bool autoIteration = View.Iteration == View.Alt_Iteration;
     const bool autoColour = View.Color == View.Alt_Color;
     PanelText zoom = Format("Zoom: ");
     Append(Append(zoom, ZoomText(View.ld_Zoom).Chars), Format(" (2^%d)", View.ld_Zoom).Chars);
     PanelText automatic = Format("Auto: ");
-    Append(automatic, AutomaticText(View.Automatic, InsideCount, Cycle.RecomputeAll).Chars);
+    Append(automatic, AutomaticText(View.Automatic, status.InsideCount, status.RecomputeAll).Chars);
     PanelText time = Format("Time: ");
-    Append(time, TimeText(Cycle.CalcTimeMs).Chars);
+    Append(time, TimeText(status.CalcTimeMs).Chars);
     // Three groups: the machine, the view, the automatic mode and the time.
     return PanelContent{{
         {0, -198, PanelRed, Format("Screen:  %d#=#x#<%d", Display.DisplayWidth, Display.DisplayHeight)},
@@ -143,13 +139,13 @@ PanelContent ComposePanel() {
     }};
 }
 
-void DrawPanel() {
+void DrawPanel(const PictureStatus& status) {
     DrawLegend();
     const int32_t left = PictureBox.Left;
     const int32_t bottom = PictureBox.Bottom;
     const int32_t x = left + 11;
     FillBox(left + 2, left + 163, bottom - 207, bottom - 3, Brushes.DarkBrush);
-    const PanelContent panel = ComposePanel();
+    const PanelContent panel = ComposePanel(status);
     for (const PanelLine& line : panel.Lines)
         DrawText(x + line.Dx, bottom + line.Dy, line.Colour, line.Text.Chars);
 }

@@ -4,8 +4,16 @@
 
 extern uint8_t PanelVisible;      // legend and info panel shown
 
+// What the panel shows of the render cycle's state; the caller hands it in.
+constexpr uint32_t NoStatistics = 777;   // InsideCount before the first statistics pass
+struct PictureStatus {
+    uint32_t InsideCount;         // zero counts of the last statistics pass, or NoStatistics
+    uint8_t  RecomputeAll;        // the interior shortcut is off for this picture
+    int64_t  CalcTimeMs;          // set-up to completion of the shown picture, 0 = none
+};
+
 void ComputeLayout();             // legend boxes and mouse targets from the window size
-void DrawPanel();                 // legend, then info panel, on the paint in progress
+void DrawPanel(const PictureStatus& status);   // legend, then info panel, on the paint in progress
 
 // ---- The panel's texts, as pure functions of the values they show -----------------------
 struct PanelText {
@@ -33,4 +41,4 @@ constexpr int PanelLineCount = 12;  // ten lines, two of them with a separate va
 struct PanelContent {
     PanelLine Lines[PanelLineCount];
 };
-PanelContent ComposePanel();      // from the live values
+PanelContent ComposePanel(const PictureStatus& status);   // from the live values

@@ -1,4 +1,5 @@
-// app/input.h - the state of keyboard and mouse input that commands and previews read.
+// render/input.h - the state of keyboard and mouse input: the key and mouse handlers fill it,
+// the previews and the render cycle read it.
 #pragma once
 #include <cstdint>
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Fails when an include runs against the layer order: each folder may include only its own
+# headers and those of the folders below it. The core reaches the system only through
+# platform/platform.h; a backend may use platform/common and the system services, never the core.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+layers=(engine ui render files app)   # lowest first; platform/platform.h is below them all
+rank() { local i; for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done; echo -1; }
+
+bad=0
+report() { echo "upward include: $1 includes \"$2\""; bad=1; }
+
+for file in $(git ls-files 'engine/*' 'ui/*' 'render/*' 'files/*' 'app/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
+    folder=${file%%/*}
+    while IFS= read -r inc; do
+        target=${inc%%/*}
+        if [ "$folder" = platform ]; then
+            # Inside the platform layer: the seam, the shared pieces and the system services.
+            sub=$(echo "$file" | cut -d/ -f2)
+            case "$inc" in
+                platform/platform.h) ;;
+                platform/common/*|platform/posix/*|platform/win32/*)
+                    isub=$(echo "$inc" | cut -d/ -f2)
+                    [ "$sub" = common ] && [ "$isub" != common ] && report "$file" "$inc" ;;
+                platform/"$sub"/*) ;;
+                *) report "$file" "$inc" ;;
+            esac
+            continue
+        fi
+        if [ "$target" = platform ]; then
+            # Programs choose their backend; the core sees only the seam.
+            [ "$inc" = platform/platform.h ] && continue
+            case "$file" in app/main*.cpp) continue ;; esac
+            report "$file" "$inc"
+            continue
+        fi
+        r=$(rank "$target")
+        [ "$r" -lt 0 ] && { report "$file" "$inc"; continue; }
+        [ "$r" -gt "$(rank "$folder")" ] && report "$file" "$inc"
+    done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
+done
+[ $bad -eq 0 ] && echo "layers: every include runs downward"
+exit $bad
