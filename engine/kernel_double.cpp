@@ -10,8 +10,10 @@ void ComputeStripDoubleScalar(int t) { StripWalk<DoubleArith>(t).Run(); }
 
 void ComputeStripDouble(int t) {
     switch (Dispatch.Path) {
+#if defined(__x86_64__)   // the vector kernels are built for x86-64 only
     case KernelPath::Avx512: ComputeStripDoubleAvx512(t); break;
     case KernelPath::Avx2: ComputeStripDoubleAvx2(t); break;
+#endif
     default: ComputeStripDoubleScalar(t); break;
     }
 }

@@ -9,8 +9,8 @@
 void ComputeStripFixed60Scalar(int t) { StripWalk<Fixed60Arith>(t).Run(); }
 
 void ComputeStripFixed60(int t) {
-    if (Dispatch.Ifma)
-        ComputeStripFixed60Ifma(t);
-    else
-        ComputeStripFixed60Scalar(t);
+#if defined(__x86_64__)   // the vector kernels are built for x86-64 only
+    if (Dispatch.Ifma) return ComputeStripFixed60Ifma(t);
+#endif
+    ComputeStripFixed60Scalar(t);
 }

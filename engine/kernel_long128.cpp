@@ -9,8 +9,8 @@
 void ComputeStripLong128Scalar(int t) { StripWalk<Long128Arith>(t).Run(); }
 
 void ComputeStripLong128(int t) {
-    if (Dispatch.Ifma)
-        ComputeStripLong128Ifma(t);
-    else
-        ComputeStripLong128Scalar(t);
+#if defined(__x86_64__)   // the vector kernels are built for x86-64 only
+    if (Dispatch.Ifma) return ComputeStripLong128Ifma(t);
+#endif
+    ComputeStripLong128Scalar(t);
 }

@@ -1,4 +1,4 @@
-// platform/common/files.cpp - paths and whole-file reads and writes on a POSIX system.
+// platform/posix/files.cpp - paths and whole-file reads and writes on a POSIX system.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>

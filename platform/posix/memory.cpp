@@ -1,4 +1,4 @@
-// platform/common/memory.cpp - mapping the large buffers in at start-up (POSIX backends).
+// platform/posix/memory.cpp - mapping the large buffers in at start-up on a POSIX system.
 #include <sys/mman.h>
 #include <cstdint>
 #include "platform/platform.h"
