@@ -2,7 +2,7 @@
 // against the limb-by-limb reference over many random operands.
 #include <gtest/gtest.h>
 #include <random>
-#include "engine_reference.h"
+#include "tests/engine_reference.h"
 
 namespace {
 long128 L(uint64_t hi, uint64_t lo) { return {lo, hi}; }

@@ -2,7 +2,7 @@
 // slice and resumed, give the counts of one uninterrupted single-threaded run.
 #include <gtest/gtest.h>
 #include <vector>
-#include "engine_reference.h"
+#include "tests/engine_reference.h"
 #include "platform/headless/headless.h"
 
 using ref::Scene;

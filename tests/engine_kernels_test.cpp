@@ -3,7 +3,7 @@
 // strips, and tiles cut short by their time slice. Strips run one after another here.
 #include <gtest/gtest.h>
 #include <set>
-#include "engine_reference.h"
+#include "tests/engine_reference.h"
 #include "platform/headless/headless.h"
 
 using ref::Scene;

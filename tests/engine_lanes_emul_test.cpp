@@ -18,8 +18,8 @@
 #include "engine/lane_kernel.h"
 #include "engine/simd_fixed60_pass.h"
 #include "engine/simd_long128_pass.h"
-#include "engine_reference.h"
-#include "ifma_emul.h"
+#include "tests/engine_reference.h"
+#include "tests/ifma_emul.h"
 #include "platform/headless/headless.h"
 
 using ref::Scene;

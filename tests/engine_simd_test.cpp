@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 #include "engine/dispatch.h"
-#include "engine_reference.h"
+#include "tests/engine_reference.h"
 #include "platform/headless/headless.h"
 
 using ref::Scene;

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 #include "files/params.h"
-#include "files_test_util.h"
+#include "tests/files_test_util.h"
 #include "render/cycle.h"
 #include "ui/message.h"
 

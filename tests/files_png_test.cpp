@@ -5,7 +5,7 @@
 #include <vector>
 #include "engine/state.h"
 #include "files/export.h"
-#include "files_test_util.h"
+#include "tests/files_test_util.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "app/app.h"
 #include "engine/work.h"
 #include "files/params.h"
-#include "files_test_util.h"
+#include "tests/files_test_util.h"
 #include "platform/headless/headless.h"
-#include "support.h"
+#include "tests/support.h"
 #include "ui/message.h"
 
 namespace {

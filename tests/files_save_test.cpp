@@ -8,7 +8,7 @@
 #include "app/app.h"
 #include "files/export.h"
 #include "files/params.h"
-#include "files_test_util.h"
+#include "tests/files_test_util.h"
 #include "platform/headless/headless.h"
 #include "render/cycle.h"
 #include "ui/message.h"

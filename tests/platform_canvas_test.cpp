@@ -3,22 +3,10 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "platform/headless/headless.h"
+#include "tests/headless_window.h"
 
 namespace {
-intptr_t QuietProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (message == WM_PAINT) {
-        PlatBeginPaint();
-        PlatEndPaint();
-        return 0;
-    }
-    return PlatDefWindowProc(message, wParam, lParam);
-}
-
-void OpenWindow(int w, int h) {
-    HeadlessReset();
-    ASSERT_TRUE(PlatRegisterWindowClass("WndClass", QuietProc));
-    ASSERT_TRUE(PlatCreateWindow("WndClass", "Zntx", 0, 0, w, h));
-}
+void OpenWindow(int w, int h) { OpenQuietWindow(w, h); }
 
 // An image whose every pixel names its own position: 0x00RRGGBB with x in the low byte
 // and y in the green byte.

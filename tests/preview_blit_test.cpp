@@ -6,18 +6,16 @@
 #include "render/input.h"
 #include "render/paint.h"
 #include "render/preview.h"
+#include "tests/headless_window.h"
 #include "ui/text.h"
 
 constexpr int W = 320, H = 200;
 constexpr uint32_t Marker = 0x345634;   // canvas colour before a blit, the same in RGB and BGR order
 
-static intptr_t QuietProc(uint32_t, uintptr_t, intptr_t) { return 0; }
 
 // A window of W x H whose canvas holds the marker, and a picture with a distinct value per pixel.
 static void OpenWindow() {
-    HeadlessReset();
-    ASSERT_TRUE(PlatRegisterWindowClass("WndClass", QuietProc));
-    ASSERT_TRUE(PlatCreateWindow("WndClass", "Zntx", 0, 0, W, H));
+    OpenQuietWindow(W, H);
     Calc.WindowWidth = W;
     Calc.WindowHeight = H;
     PlatFillRect(0, 0, W, H, Marker);

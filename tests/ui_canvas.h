@@ -5,23 +5,18 @@
 #include <vector>
 #include "engine/state.h"
 #include "platform/headless/headless.h"
+#include "tests/headless_window.h"
 #include "render/paint.h"
 #include "ui/layout.h"
 #include "ui/panel.h"
+#include "ui/text.h"
 #if __has_include(<png.h>)
 #include <png.h>
-#include "ui/text.h"
 #endif
-
-inline intptr_t UiTestWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    return PlatDefWindowProc(message, wParam, lParam);
-}
 
 // A fresh W x H window in the middle of a paint, with the layout and the brushes in place.
 inline void OpenPaintCanvas(int width, int height) {
-    HeadlessReset();
-    ASSERT_TRUE(PlatRegisterWindowClass("WndClass", UiTestWindowProc));
-    ASSERT_TRUE(PlatCreateWindow("WndClass", "Zntx", 0, 0, width, height));
+    OpenQuietWindow(width, height);
     Calc.WindowWidth = width;
     Calc.WindowHeight = height;
     ComputeLayout();

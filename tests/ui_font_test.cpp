@@ -6,7 +6,7 @@
 #include <vector>
 #include "ui/font.h"
 #include "ui/text.h"
-#include "ui_canvas.h"
+#include "tests/ui_canvas.h"
 
 namespace {
 

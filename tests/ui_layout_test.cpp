@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include "ui/font.h"
 #include "ui/layout.h"
-#include "ui_canvas.h"
+#include "tests/ui_canvas.h"
 
 namespace {
 

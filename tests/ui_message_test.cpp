@@ -5,7 +5,7 @@
 #include "ui/display.h"
 #include "ui/font.h"
 #include "ui/message.h"
-#include "ui_canvas.h"
+#include "tests/ui_canvas.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "ui/font.h"
 #include "ui/panel.h"
 #include "ui/text.h"
-#include "ui_canvas.h"
+#include "tests/ui_canvas.h"
 
 namespace {
 

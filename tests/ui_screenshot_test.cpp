@@ -8,7 +8,7 @@
 #include "ui/font.h"
 #include "ui/message.h"
 #include "ui/text.h"
-#include "ui_canvas.h"
+#include "tests/ui_canvas.h"
 
 namespace {
 
