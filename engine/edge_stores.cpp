@@ -1,5 +1,5 @@
-// engine/edge_stores.cpp - the pixels a strip keeps back at its sides until it ends.
-#include "engine/strip.h"
+// engine/edge_stores.cpp - the pixels the strips keep back at their sides until they end.
+#include "engine/edge_stores.h"
 
 EdgeStoreList EdgeStores[MaxThreads + 1];
 

@@ -38,18 +38,43 @@
 //   K::Z(o, zx, zy)           every lane's z
 //
 // Each vector kernel's file includes this header inside a region compiled for its own
-// instruction set (#pragma GCC target), after everything the header itself includes. So
-// that no copy of this code compiled for one processor can stand in for another file's
-// copy, everything here is a template of K or has internal linkage.
+// instruction set (engine/vector_region_begin.h), after engine/vector_prelude.h, which holds
+// everything this header relies on. So that no copy of this code compiled for one processor
+// can stand in for another file's copy, everything here is a template of K or has internal
+// linkage.
 #pragma once
-#include <climits>
-#include <cstdint>
-#include "engine/simd_lanes.h"
-#include "engine/strip.h"
+#include "engine/vector_region.h"
 
 namespace {
 
+// The contract above, checked as one: a vector arithmetic that misses a piece or gets a
+// type wrong fails here with the piece's name, not deep inside the machinery.
 template <class K>
+concept LaneArithmetic =
+    requires(typename K::Orbits& o, const typename K::Orbits& ko, uint32_t lanes, int64_t* after,
+             typename K::Arith::Value v, const typename K::Arith::Value* p) {
+        { K::Width } -> std::convertible_to<int>;
+        { K::Vectors } -> std::convertible_to<int>;
+        { K::Batch } -> std::convertible_to<int>;
+        { K::Patience } -> std::convertible_to<int>;
+        { K::Sieve } -> std::convertible_to<int>;
+        K::Idle(o);
+        { K::Fits(v, v) } -> std::same_as<bool>;
+        { K::Pass(o) } -> std::same_as<uint32_t>;
+        K::Escaped(ko, after);
+        { K::Repeats(ko) } -> std::same_as<uint32_t>;
+        K::Keep(o);
+        K::Put(o, lanes, p, p);
+    } &&
+    (K::Sieve == 0 ||
+     requires(typename K::Orbits& o, const typename K::Orbits& ko, uint32_t lanes,
+              const typename K::Arith::Value* p, typename K::Arith::Value* z) {
+         { K::StoreRuns } -> std::convertible_to<bool>;
+         K::PutAt(o, lanes, p, p, p, p);
+         K::Z(ko, z, z);
+     });
+
+template <LaneArithmetic K>
 class LaneKernel {
 public:
     using Arith = typename K::Arith;

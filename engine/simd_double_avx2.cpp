@@ -3,15 +3,13 @@
 // does (the same operations in the same order, no fused multiply-add, escape on an ordered
 // s >= 4 so NaN never escapes), so the counts are the scalar kernel's.
 #include <immintrin.h>
-#include <climits>
 #include <cstdint>
 #include "engine/dispatch.h"
 #include "engine/kernel_double.h"
-#include "engine/simd_lanes.h"
-#include "engine/strip.h"
+#include "engine/vector_prelude.h"
 
-#pragma GCC push_options
-#pragma GCC target("avx2,popcnt")
+#define ZENTRIX_VECTOR_TARGET "avx2,popcnt"
+#include "engine/vector_region_begin.h"
 #include "engine/lane_kernel.h"
 
 namespace {
@@ -107,4 +105,4 @@ struct Avx2Double {
 }  // namespace
 
 void ComputeStripDoubleAvx2(int t) { LaneKernel<Avx2Double>(t).Run(); }
-#pragma GCC pop_options
+#include "engine/vector_region_end.h"

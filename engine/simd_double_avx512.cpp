@@ -3,15 +3,13 @@
 // scalar pass does (the same operations in the same order, no fused multiply-add, escape on
 // an ordered s >= 4 so NaN never escapes), so the counts are the scalar kernel's.
 #include <immintrin.h>
-#include <climits>
 #include <cstdint>
 #include "engine/dispatch.h"
 #include "engine/kernel_double.h"
-#include "engine/simd_lanes.h"
-#include "engine/strip.h"
+#include "engine/vector_prelude.h"
 
-#pragma GCC push_options
-#pragma GCC target("avx512f,popcnt")
+#define ZENTRIX_VECTOR_TARGET "avx512f,popcnt"
+#include "engine/vector_region_begin.h"
 #include "engine/lane_kernel.h"
 
 namespace {
@@ -89,4 +87,4 @@ struct Avx512Double {
 }  // namespace
 
 void ComputeStripDoubleAvx512(int t) { LaneKernel<Avx512Double>(t).Run(); }
-#pragma GCC pop_options
+#include "engine/vector_region_end.h"

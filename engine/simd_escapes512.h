@@ -1,9 +1,10 @@
 // engine/simd_escapes512.h - the escape mark of eight integer orbits. Their sums wrap, so an
 // escaped orbit can come back into range: the mark stays until the lane takes a new pixel,
 // and each marked lane counts its passes since the escape (the lane machinery's
-// K::Escaped). Include inside an AVX-512F target region, after <immintrin.h>; internal
+// K::Escaped). Include inside an AVX-512F vector region, after <immintrin.h>; internal
 // linkage, like everything compiled for one instruction set.
 #pragma once
+#include "engine/vector_region.h"
 
 namespace {
 

@@ -3,18 +3,16 @@
 // lane_kernel.h, the pass simd_fixed60_pass.h). Each lane gives the bits of the scalar pass,
 // so the counts are the scalar kernel's.
 #include <immintrin.h>
-#include <climits>
 #include <cstdint>
 #include "engine/dispatch.h"
 #include "engine/kernel_fixed60.h"
-#include "engine/simd_lanes.h"
-#include "engine/strip.h"
+#include "engine/vector_prelude.h"
 
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512ifma,popcnt")
+#define ZENTRIX_VECTOR_TARGET "avx512f,avx512ifma,popcnt"
+#include "engine/vector_region_begin.h"
 #include "engine/lane_kernel.h"
 #include "engine/simd_escapes512.h"
-#include "engine/simd_fixed60_ifma.h"
+#include "engine/simd_ifma_ops.h"
 #include "engine/simd_fixed60_pass.h"
 
 namespace {
@@ -67,4 +65,4 @@ struct Ifma512Fixed60 {
 }  // namespace
 
 void ComputeStripFixed60Ifma(int t) { LaneKernel<Ifma512Fixed60>(t).Run(); }
-#pragma GCC pop_options
+#include "engine/vector_region_end.h"

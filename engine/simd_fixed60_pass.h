@@ -2,11 +2,11 @@
 // adds: lane i gives the bits of Fixed60Arith::Pass on orbit i.
 //
 // Only templates, all in an anonymous namespace, and no include guard: a file includes this
-// once for each instruction set it compiles the pass for, inside that set's
-// `#pragma GCC target` region (the pass takes the target of the region it is defined in,
+// once for each instruction set it compiles the pass for, inside that set's vector region
+// (engine/vector_region_begin.h: the pass takes the target of the region it is defined in,
 // and a copy shared with other files could be merged by the linker into code for another
 // processor). A file that needs it for two sets includes it inside two differently named
-// namespaces. It includes nothing itself, so it may sit inside a namespace.
+// namespaces. It includes only the region check, so it may sit inside a namespace.
 //
 // The vector operations V provides, every one a single instruction on every lane (64-bit
 // lanes, integers wrapping modulo 2^64):
@@ -21,6 +21,8 @@
 //   V::TestAny(a, b)                 bit i set when a & b is not zero in lane i
 // The multiply-adds read only the low 52 bits of b and c, so a lane handed over whole serves
 // as its own low limb.
+
+#include "engine/vector_region.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 //
 // Only templates, all in an anonymous namespace, and no include guard: a file includes this
 // once for each instruction set it compiles the pass for, inside that set's
-// `#pragma GCC target` region (see simd_fixed60_pass.h, whose rules these are). It includes
-// nothing itself, so it may sit inside a namespace.
+// vector region (see simd_fixed60_pass.h, whose rules these are). It includes
+// only the region check, so it may sit inside a namespace.
 //
 // The vector operations V provides, every one a single instruction on every lane (64-bit
 // lanes, integers wrapping modulo 2^64): those listed in simd_fixed60_pass.h, and
@@ -25,6 +25,8 @@
 // when the next pass carries its limbs, as the scalar pass wraps. So the new z is the scalar
 // one in every lane, escaping lanes too. Whatever z was, the limbs a pass leaves are below
 // 2^54 in magnitude, so a lane can run on after its escape without overflowing them.
+
+#include "engine/vector_region.h"
 
 namespace {
 

@@ -19,50 +19,18 @@
 #pragma once
 #include <cstdint>
 #include "engine/colour_rule.h"
+#include "engine/edge_stores.h"
+#include "engine/slice_credit.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
 
-constexpr uint32_t ProgressGreen = 0x00FF00;
 // How far ahead of a run of pending pixels its stores' cache lines are asked for: four runs
 // of 32 pixels.
 constexpr int StoreLead = 128;
 // Strips narrower than this have the cache lines of a row a few rows ahead asked for.
 constexpr int NarrowStrip = 64;
 constexpr int RowLead = 3;
-
-// A computed or copied pixel: count, mask, progress mark and colour.
-inline void StorePixelColoured(int c, int r, int32_t n, int width, uint32_t colour) {
-    NAt(c, r) = n;
-    MaskAt(c, r) = n;
-    const int p = c + width * r;
-    ProgressImage[p] = ProgressGreen;
-    ScreenImage[p] = colour;
-}
-
-// The strips of a tile are computed at the same time and lie side by side, so the pixels
-// near a strip's side share cache lines with the neighbouring strip's. Stored one by one
-// from two processors, such a line would travel between them with almost every pixel; so a
-// strip keeps the pixels of its 32 columns next to a neighbour here and stores them when it
-// ends (FlushEdgeStores). 32 columns of 4-byte entries are two cache lines, the pair the
-// processor's prefetcher fetches together: keeping only one line measured clearly slower.
-struct EdgeStore {
-    int32_t Col, Row, Count;
-    uint32_t Colour;
-};
-struct EdgeStoreList {
-    static constexpr int Capacity = 4096;
-    int Length;
-    EdgeStore Items[Capacity];
-};
-extern EdgeStoreList EdgeStores[MaxThreads + 1];   // one list per strip
-void FlushEdgeStores(int t);                        // stores strip t's kept pixels
-
-// Flushes strip t's kept pixels however the kernel returns.
-struct EdgeStoresFlush {
-    int t;
-    ~EdgeStoresFlush() { FlushEdgeStores(t); }
-};
 
 // The escape rule after one pass on z_k: the down-counter m is the result at an escape,
 // 0 when it runs out; otherwise m counts down, the caller moves on to z_(k+1) and gets -1.
@@ -286,15 +254,7 @@ public:
 
     // Accounts for one newly computed pixel; false (nothing stored) when the slice is over.
     bool Finish(int c, int r, int32_t n) {
-        if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) < 1) {
-            if (PlatPerfCounter() > Work.SliceDeadline) {
-                // The counter is left negative, so every other strip reads the clock after
-                // its next pixel and stops too.
-                Work.SliceExpired.store(true, std::memory_order_relaxed);
-                return false;
-            }
-            Work.SliceCounter.store(Work.SliceReload, std::memory_order_relaxed);
-        }
+        if (!TakeSlicePixel()) return false;
         Store(c, r, n);
         return true;
     }

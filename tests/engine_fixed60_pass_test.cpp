@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#define ZENTRIX_EMULATED_VECTORS 1   // the pass also on emulated instructions, outside a target region
 #include "engine/kernel_fixed60.h"
+#include "engine/vector_prelude.h"
 #include "tests/ifma_emul.h"
 
 // The pass once for plain code (the emulation) ...
@@ -15,9 +17,9 @@ namespace emul {
 }
 
 // ... and once for the processors with AVX-512 IFMA.
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512ifma")
-#include "engine/simd_fixed60_ifma.h"
+#define ZENTRIX_VECTOR_TARGET "avx512f,avx512ifma"
+#include "engine/vector_region_begin.h"
+#include "engine/simd_ifma_ops.h"
 namespace ifma {
 #include "engine/simd_fixed60_pass.h"
 }
@@ -30,7 +32,7 @@ unsigned HardwarePass(int64_t* x, int64_t* y, const int64_t* cx, const int64_t* 
     return out;
 }
 }  // namespace
-#pragma GCC pop_options
+#include "engine/vector_region_end.h"
 
 namespace {
 constexpr int64_t One = int64_t(1) << 60, Two = int64_t(1) << 61;

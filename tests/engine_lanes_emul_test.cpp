@@ -9,12 +9,12 @@
 #include <initializer_list>
 #include <utility>
 #include <vector>
+#define ZENTRIX_EMULATED_VECTORS 1   // the lane machinery on plain arrays, outside any target region
 #include "engine/dispatch.h"
 #include "engine/kernel_double.h"
 #include "engine/kernel_fixed60.h"
 #include "engine/kernel_long128.h"
-#include "engine/simd_lanes.h"
-#include "engine/strip.h"
+#include "engine/vector_prelude.h"
 #include "engine/lane_kernel.h"
 #include "engine/simd_fixed60_pass.h"
 #include "engine/simd_long128_pass.h"

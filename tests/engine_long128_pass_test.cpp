@@ -10,7 +10,9 @@
 #include <random>
 #include <utility>
 #include <vector>
+#define ZENTRIX_EMULATED_VECTORS 1   // the pass also on emulated instructions, outside a target region
 #include "engine/kernel_long128.h"
+#include "engine/vector_prelude.h"
 #include "tests/ifma_emul.h"
 
 // The pass once for plain code (the emulation) ...
@@ -29,9 +31,9 @@ struct Orbits8 {
 }  // namespace
 
 // ... and once for the processors with AVX-512 IFMA.
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512ifma")
-#include "engine/simd_fixed60_ifma.h"
+#define ZENTRIX_VECTOR_TARGET "avx512f,avx512ifma"
+#include "engine/vector_region_begin.h"
+#include "engine/simd_ifma_ops.h"
 namespace ifma {
 #include "engine/simd_long128_pass.h"
 }
@@ -57,7 +59,7 @@ void HardwareLimbs(const long128* v, Limbs8& to) {
     StoreHw(ifma::Limbs128Of<Ifma512Ops>(_mm512_loadu_si512(lo), _mm512_loadu_si512(hi)), to);
 }
 }  // namespace
-#pragma GCC pop_options
+#include "engine/vector_region_end.h"
 
 namespace {
 typedef EmulIfmaOps E;

@@ -1,7 +1,7 @@
 // tests/ifma_emul.h - the vector operations of the Fixed60 pass (engine/simd_fixed60_pass.h)
 // emulated lane by lane, so the pass can be checked on processors without AVX-512. Each
 // function is the documented operation of the one AVX-512 instruction that
-// engine/simd_fixed60_ifma.h maps it to, written out on eight 64-bit lanes; a pass that is
+// engine/simd_ifma_ops.h maps it to, written out on eight 64-bit lanes; a pass that is
 // exact here is exact on the hardware as far as that mapping holds.
 #pragma once
 #include <cstdint>

@@ -1,10 +1,25 @@
-// engine/simd_lanes.h - what the vector kernels share beyond the strip walk: the slice
-// counter taken in batches.
+// engine/slice_credit.h - paying for newly computed pixels from the tile's time slice: the
+// pixel-by-pixel rule of the strip walk, and the credit the vector kernels take in batches.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include "engine/work.h"
 #include "platform/platform.h"
+
+// One newly computed pixel from the shared slice counter; false (the pixel must not be
+// stored) when the slice is over. The counter reloads only after a clock read, so every
+// strip notices an expired slice within one pixel.
+inline bool TakeSlicePixel() {
+    if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) >= 1) return true;
+    if (PlatPerfCounter() > Work.SliceDeadline) {
+        // The counter is left negative, so every other strip reads the clock after its next
+        // pixel and stops too.
+        Work.SliceExpired.store(true, std::memory_order_relaxed);
+        return false;
+    }
+    Work.SliceCounter.store(Work.SliceReload, std::memory_order_relaxed);
+    return true;
+}
 
 // Newly computed pixels are paid for from the shared slice counter a batch at a time, since
 // one locked operation per pixel costs as much as a short orbit and makes the strips of a
@@ -20,15 +35,7 @@ public:
             --left;
             return true;
         }
-        if (Work.SliceCounter.fetch_sub(1, std::memory_order_relaxed) >= 1) return true;
-        if (PlatPerfCounter() > Work.SliceDeadline) {
-            // The counter is left negative, so every other strip reads the clock after its
-            // next pixel and stops too.
-            Work.SliceExpired.store(true, std::memory_order_relaxed);
-            return false;
-        }
-        Work.SliceCounter.store(Work.SliceReload, std::memory_order_relaxed);
-        return true;
+        return TakeSlicePixel();
     }
 
     // n pixels at once when the credit in hand, topped up from the counter if need be, covers

@@ -1,10 +1,12 @@
-// engine/simd_fixed60_ifma.h - the vector operations of the Fixed60 pass on AVX-512F with
-// the 52-bit integer multiply-adds (IFMA): eight orbits per 512-bit vector.
+// engine/simd_ifma_ops.h - the vector operations of the Fixed60 and long128 passes on
+// AVX-512F with the 52-bit integer multiply-adds (IFMA): eight orbits per 512-bit vector.
 //
-// Include inside a `#pragma GCC target("avx512f,avx512ifma")` region, after <immintrin.h>:
+// Include inside a vector region for "avx512f,avx512ifma" (engine/vector_region_begin.h), after
+// <immintrin.h>:
 // the functions take the target of the region, and each is one instruction that the
 // emulation in the tests (tests/ifma_emul.h) spells out lane by lane.
 #pragma once
+#include "engine/vector_region.h"
 
 namespace {
 

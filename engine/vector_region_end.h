@@ -1,0 +1,7 @@
+// engine/vector_region_end.h - closes the region engine/vector_region_begin.h opened.
+#ifndef ZENTRIX_IN_VECTOR_REGION
+#error "no vector region is open"
+#endif
+#pragma GCC pop_options
+#undef ZENTRIX_IN_VECTOR_REGION
+#undef ZENTRIX_VECTOR_TARGET
