@@ -1,7 +1,5 @@
 // engine/simd_double_avx2.cpp - the double strip kernel on AVX2: four vectors of four orbits
-// in step (the lane machinery is lane_kernel.h). Each lane rounds exactly as the scalar pass
-// does (the same operations in the same order, no fused multiply-add, escape on an ordered
-// s >= 4 so NaN never escapes), so the counts are the scalar kernel's.
+// in step (the lane machinery is lane_kernel.h, the lanes simd_double_lanes.h).
 #include <immintrin.h>
 #include <cstdint>
 #include "engine/dispatch.h"
@@ -11,85 +9,46 @@
 #define ZENTRIX_VECTOR_TARGET "avx2,popcnt"
 #include "engine/vector_region_begin.h"
 #include "engine/lane_kernel.h"
+#include "engine/simd_double_lanes.h"
 
 namespace {
-struct Avx2Double {
-    typedef DoubleArith Arith;
-    // A pass is a chain of three dependent operations of three or four cycles each; four
-    // vectors in flight keep the multiply and add units fed through it.
-    static constexpr int Width = 4, Vectors = 4, Batch = 6, Patience = 64, Sieve = 6;
-    // Storing a sieved run of 16 pixels in whole vectors measured slower here than pixel by
-    // pixel; with 32 lanes on AVX-512 it is faster.
-    static constexpr bool StoreRuns = false;
+struct Avx2DoubleOps {
+    static constexpr int Width = 4;
+    typedef __m256d Vec;
+    typedef __m256d Mask;     // all bits set in a selected lane
+    typedef __m256i Counts;
 
-    struct Orbits {
-        __m256d x, y, cx, cy;
-        __m256d rx, ry;   // an earlier z of the same orbit
-        __m256i after;    // passes since the escape
-    };
-
-    static void Idle(Orbits& o) {
-        o.x = o.y = o.cx = o.cy = o.rx = o.ry = _mm256_setzero_pd();
-        o.after = _mm256_setzero_si256();
-    }
-
-    [[gnu::always_inline]] static bool Fits(double cx, double cy) { return LeavesForGood(cx, cy); }
-
-    [[gnu::always_inline]] static uint32_t Pass(Orbits& o) {
-        const __m256d a = _mm256_mul_pd(o.x, o.x);
-        const __m256d b = _mm256_mul_pd(o.y, o.y);
-        __m256d t = _mm256_mul_pd(o.x, o.y);
-        // t + t as t * 2: the same exact doubling (overflow and NaN included), but on the
-        // multiply units, which have room, while the add units limit the pass. The compiler
-        // would turn a visible * 2 back into an addition, so it does not see the 2.
+    static Vec Zero() { return _mm256_setzero_pd(); }
+    static Counts ZeroCounts() { return _mm256_setzero_si256(); }
+    [[gnu::always_inline]] static Vec Four() { return _mm256_set1_pd(4.0); }
+    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm256_mul_pd(a, b); }
+    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm256_add_pd(a, b); }
+    [[gnu::always_inline]] static Vec Sub(Vec a, Vec b) { return _mm256_sub_pd(a, b); }
+    // t + t as t * 2: the same exact doubling (overflow and NaN included), but on the
+    // multiply units, which have room, while the add units limit the pass. The compiler
+    // would turn a visible * 2 back into an addition, so it does not see the 2.
+    [[gnu::always_inline]] static Vec Twice(Vec t) {
         __m256d two = _mm256_set1_pd(2.0);
         __asm__("" : "+x"(two));
-        t = _mm256_mul_pd(t, two);
-        o.x = _mm256_add_pd(t, o.cx);
-        o.y = _mm256_add_pd(_mm256_sub_pd(b, a), o.cy);
-        const __m256d s = _mm256_add_pd(a, b);
-        // Not s < 4: the same as s >= 4 until the escape, after it also true for the NaN the
-        // orbit overflows to, so the lane stays marked and its count of passes goes on.
-        const __m256d out = _mm256_cmp_pd(s, _mm256_set1_pd(4.0), _CMP_NLT_UQ);
-        o.after = _mm256_sub_epi64(o.after, _mm256_castpd_si256(out));   // all bits set is -1
-        return uint32_t(_mm256_movemask_pd(out));
+        return _mm256_mul_pd(t, two);
     }
-
-    static void Escaped(const Orbits& o, int64_t* after) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(after), o.after);
+    [[gnu::always_inline]] static Mask NotBelow(Vec s, Vec f) { return _mm256_cmp_pd(s, f, _CMP_NLT_UQ); }
+    [[gnu::always_inline]] static Mask Same(Vec x, Vec rx, Vec y, Vec ry) {
+        return _mm256_and_pd(_mm256_cmp_pd(x, rx, _CMP_EQ_OQ), _mm256_cmp_pd(y, ry, _CMP_EQ_OQ));
     }
-
-    [[gnu::always_inline]] static uint32_t Repeats(const Orbits& o) {
-        const __m256d same = _mm256_and_pd(_mm256_cmp_pd(o.x, o.rx, _CMP_EQ_OQ), _mm256_cmp_pd(o.y, o.ry, _CMP_EQ_OQ));
-        return uint32_t(_mm256_movemask_pd(same));
+    [[gnu::always_inline]] static uint32_t Bits(Mask m) { return uint32_t(_mm256_movemask_pd(m)); }
+    [[gnu::always_inline]] static Mask Lanes(uint32_t bits) {
+        return _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(LaneMasks.m[bits])));
     }
-
-    [[gnu::always_inline]] static void Keep(Orbits& o) {
-        o.rx = o.x;
-        o.ry = o.y;
+    [[gnu::always_inline]] static Vec Select(Mask m, Vec a, Vec b) { return _mm256_blendv_pd(b, a, m); }
+    // All bits set is -1.
+    [[gnu::always_inline]] static Counts CountUp(Counts c, Mask m) { return _mm256_sub_epi64(c, _mm256_castpd_si256(m)); }
+    [[gnu::always_inline]] static Counts ClearCounts(Counts c, Mask m) {
+        return _mm256_castpd_si256(_mm256_andnot_pd(m, _mm256_castsi256_pd(c)));
     }
-
-    [[gnu::always_inline]] static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) {
-        PutAt(o, lanes, px, py, px, py);
-    }
-
-    [[gnu::always_inline]] static void PutAt(Orbits& o, uint32_t lanes, const double* px, const double* py,
-                                             const double* zx, const double* zy) {
-        const __m256d sel = _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(LaneMasks.m[lanes])));
-        const __m256d vx = _mm256_loadu_pd(zx), vy = _mm256_loadu_pd(zy);
-        o.x = _mm256_blendv_pd(o.x, vx, sel);
-        o.rx = _mm256_blendv_pd(o.rx, vx, sel);
-        o.cx = _mm256_blendv_pd(o.cx, _mm256_loadu_pd(px), sel);
-        o.y = _mm256_blendv_pd(o.y, vy, sel);
-        o.ry = _mm256_blendv_pd(o.ry, vy, sel);
-        o.cy = _mm256_blendv_pd(o.cy, _mm256_loadu_pd(py), sel);
-        o.after = _mm256_castpd_si256(_mm256_andnot_pd(sel, _mm256_castsi256_pd(o.after)));
-    }
-
-    static void Z(const Orbits& o, double* zx, double* zy) {
-        _mm256_storeu_pd(zx, o.x);
-        _mm256_storeu_pd(zy, o.y);
-    }
+    [[gnu::always_inline]] static Vec Load(const double* p) { return _mm256_loadu_pd(p); }
+    static void Store(double* p, Vec v) { _mm256_storeu_pd(p, v); }
+    static void StoreCounts(int64_t* p, Counts c) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), c); }
 
     // Lane bits to blend masks: entry b has all bits set in lane j when bit j of b is.
     struct Masks {
@@ -101,6 +60,15 @@ struct Avx2Double {
             for (int j = 0; j < 4; ++j) t.m[b][j] = (b >> j) & 1 ? -1 : 0;
         return t;
     }();
+};
+
+struct Avx2Double : DoubleLanes<Avx2DoubleOps> {
+    // A pass is a chain of three dependent operations of three or four cycles each; four
+    // vectors in flight keep the multiply and add units fed through it.
+    static constexpr int Vectors = 4, Batch = 6, Patience = 64, Sieve = 6;
+    // Storing a sieved run of 16 pixels in whole vectors measured slower here than pixel by
+    // pixel; with 32 lanes on AVX-512 it is faster.
+    static constexpr bool StoreRuns = false;
 };
 }  // namespace
 

@@ -1,7 +1,5 @@
 // engine/simd_double_avx512.cpp - the double strip kernel on AVX-512F: four vectors of eight
-// orbits in step (the lane machinery is lane_kernel.h). Each lane rounds exactly as the
-// scalar pass does (the same operations in the same order, no fused multiply-add, escape on
-// an ordered s >= 4 so NaN never escapes), so the counts are the scalar kernel's.
+// orbits in step (the lane machinery is lane_kernel.h, the lanes simd_double_lanes.h).
 #include <immintrin.h>
 #include <cstdint>
 #include "engine/dispatch.h"
@@ -11,78 +9,48 @@
 #define ZENTRIX_VECTOR_TARGET "avx512f,popcnt"
 #include "engine/vector_region_begin.h"
 #include "engine/lane_kernel.h"
+#include "engine/simd_double_lanes.h"
 
 namespace {
-struct Avx512Double {
-    typedef DoubleArith Arith;
-    static constexpr int Width = 8, Vectors = 4, Batch = 12, Patience = 48, Sieve = 6;
-    static constexpr bool StoreRuns = true;
+struct Avx512DoubleOps {
+    static constexpr int Width = 8;
+    typedef __m512d Vec;
+    typedef __mmask8 Mask;
+    typedef __m512i Counts;
 
-    struct Orbits {
-        __m512d x, y, cx, cy;
-        __m512d rx, ry;   // an earlier z of the same orbit
-        __m512i after;    // passes since the escape
-    };
-
-    static void Idle(Orbits& o) {
-        o.x = o.y = o.cx = o.cy = o.rx = o.ry = _mm512_setzero_pd();
-        o.after = _mm512_setzero_si512();
-    }
-
-    [[gnu::always_inline]] static bool Fits(double cx, double cy) { return LeavesForGood(cx, cy); }
-
-    [[gnu::always_inline]] static uint32_t Pass(Orbits& o) {
-        const __m512d a = _mm512_mul_pd(o.x, o.x);
-        const __m512d b = _mm512_mul_pd(o.y, o.y);
-        __m512d t = _mm512_mul_pd(o.x, o.y);
-        // t + t as t * 2: the same exact doubling (overflow and NaN included), but on the
-        // multiply units, which have room, while the add units limit the pass. The compiler
-        // would turn a visible * 2 back into an addition, so it does not see the 2.
+    static Vec Zero() { return _mm512_setzero_pd(); }
+    static Counts ZeroCounts() { return _mm512_setzero_si512(); }
+    [[gnu::always_inline]] static Vec Four() { return _mm512_set1_pd(4.0); }
+    [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm512_mul_pd(a, b); }
+    [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm512_add_pd(a, b); }
+    [[gnu::always_inline]] static Vec Sub(Vec a, Vec b) { return _mm512_sub_pd(a, b); }
+    // t * 2 with the 2 hidden from the compiler, as on AVX2 (simd_double_avx2.cpp says why).
+    [[gnu::always_inline]] static Vec Twice(Vec t) {
         __m512d two = _mm512_set1_pd(2.0);
         __asm__("" : "+v"(two));
-        t = _mm512_mul_pd(t, two);
-        o.x = _mm512_add_pd(t, o.cx);
-        o.y = _mm512_add_pd(_mm512_sub_pd(b, a), o.cy);
-        const __m512d s = _mm512_add_pd(a, b);
-        // Not s < 4: the same as s >= 4 until the escape, after it also true for the NaN the
-        // orbit overflows to, so the lane stays marked and its count of passes goes on.
-        const __mmask8 out = _mm512_cmp_pd_mask(s, _mm512_set1_pd(4.0), _CMP_NLT_UQ);
-        o.after = _mm512_mask_add_epi64(o.after, out, o.after, _mm512_set1_epi64(1));
-        return out;
+        return _mm512_mul_pd(t, two);
     }
-
-    static void Escaped(const Orbits& o, int64_t* after) { _mm512_storeu_si512(after, o.after); }
-
-    [[gnu::always_inline]] static uint32_t Repeats(const Orbits& o) {
-        return _mm512_cmp_pd_mask(o.x, o.rx, _CMP_EQ_OQ) & _mm512_cmp_pd_mask(o.y, o.ry, _CMP_EQ_OQ);
+    [[gnu::always_inline]] static Mask NotBelow(Vec s, Vec f) { return _mm512_cmp_pd_mask(s, f, _CMP_NLT_UQ); }
+    [[gnu::always_inline]] static Mask Same(Vec x, Vec rx, Vec y, Vec ry) {
+        return _mm512_cmp_pd_mask(x, rx, _CMP_EQ_OQ) & _mm512_cmp_pd_mask(y, ry, _CMP_EQ_OQ);
     }
-
-    [[gnu::always_inline]] static void Keep(Orbits& o) {
-        o.rx = o.x;
-        o.ry = o.y;
+    [[gnu::always_inline]] static uint32_t Bits(Mask m) { return m; }
+    [[gnu::always_inline]] static Mask Lanes(uint32_t bits) { return Mask(bits); }
+    [[gnu::always_inline]] static Vec Select(Mask m, Vec a, Vec b) { return _mm512_mask_mov_pd(b, m, a); }
+    [[gnu::always_inline]] static Counts CountUp(Counts c, Mask m) {
+        return _mm512_mask_add_epi64(c, m, c, _mm512_set1_epi64(1));
     }
-
-    [[gnu::always_inline]] static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) {
-        PutAt(o, lanes, px, py, px, py);
+    [[gnu::always_inline]] static Counts ClearCounts(Counts c, Mask m) {
+        return _mm512_mask_mov_epi64(c, m, _mm512_setzero_si512());
     }
+    [[gnu::always_inline]] static Vec Load(const double* p) { return _mm512_loadu_pd(p); }
+    static void Store(double* p, Vec v) { _mm512_storeu_pd(p, v); }
+    static void StoreCounts(int64_t* p, Counts c) { _mm512_storeu_si512(p, c); }
+};
 
-    [[gnu::always_inline]] static void PutAt(Orbits& o, uint32_t lanes, const double* px, const double* py,
-                                             const double* zx, const double* zy) {
-        const __mmask8 sel = __mmask8(lanes);
-        const __m512d vx = _mm512_loadu_pd(zx), vy = _mm512_loadu_pd(zy);
-        o.x = _mm512_mask_mov_pd(o.x, sel, vx);
-        o.rx = _mm512_mask_mov_pd(o.rx, sel, vx);
-        o.cx = _mm512_mask_loadu_pd(o.cx, sel, px);
-        o.y = _mm512_mask_mov_pd(o.y, sel, vy);
-        o.ry = _mm512_mask_mov_pd(o.ry, sel, vy);
-        o.cy = _mm512_mask_loadu_pd(o.cy, sel, py);
-        o.after = _mm512_mask_mov_epi64(o.after, sel, _mm512_setzero_si512());
-    }
-
-    static void Z(const Orbits& o, double* zx, double* zy) {
-        _mm512_storeu_pd(zx, o.x);
-        _mm512_storeu_pd(zy, o.y);
-    }
+struct Avx512Double : DoubleLanes<Avx512DoubleOps> {
+    static constexpr int Vectors = 4, Batch = 12, Patience = 48, Sieve = 6;
+    static constexpr bool StoreRuns = true;
 };
 }  // namespace
 

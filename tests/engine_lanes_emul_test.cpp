@@ -16,6 +16,7 @@
 #include "engine/kernel_long128.h"
 #include "engine/vector_prelude.h"
 #include "engine/lane_kernel.h"
+#include "engine/simd_double_lanes.h"
 #include "engine/simd_fixed60_pass.h"
 #include "engine/simd_long128_pass.h"
 #include "tests/engine_reference.h"
@@ -25,60 +26,56 @@
 using ref::Scene;
 
 namespace {
-// The double lanes of the vector kernels: the scalar pass in its order, t + t, and the escape
-// test !(s < 4), which stays true for the NaN an escaped orbit overflows to.
+// The double lanes of the vector kernels on W plain lanes; t + t as the scalar pass writes it.
+template <int W>
+struct EmulDoubleOps {
+    static constexpr int Width = W;
+    struct Vec { double lane[W]; };
+    typedef uint32_t Mask;
+    struct Counts { int64_t lane[W]; };
+    template <class F>
+    static Vec Each(F f) {
+        Vec r;
+        for (int j = 0; j < W; ++j) r.lane[j] = f(j);
+        return r;
+    }
+    static Vec Zero() { return Vec{}; }
+    static Counts ZeroCounts() { return Counts{}; }
+    static Vec Four() { return Each([](int) { return 4.0; }); }
+    static Vec Mul(Vec a, Vec b) { return Each([&](int j) { return a.lane[j] * b.lane[j]; }); }
+    static Vec Add(Vec a, Vec b) { return Each([&](int j) { return a.lane[j] + b.lane[j]; }); }
+    static Vec Sub(Vec a, Vec b) { return Each([&](int j) { return a.lane[j] - b.lane[j]; }); }
+    static Vec Twice(Vec t) { return Add(t, t); }
+    static Mask NotBelow(Vec s, Vec f) {
+        Mask m = 0;
+        for (int j = 0; j < W; ++j) m |= Mask(!(s.lane[j] < f.lane[j])) << j;
+        return m;
+    }
+    static Mask Same(Vec x, Vec rx, Vec y, Vec ry) {
+        Mask m = 0;
+        for (int j = 0; j < W; ++j) m |= Mask(x.lane[j] == rx.lane[j] && y.lane[j] == ry.lane[j]) << j;
+        return m;
+    }
+    static uint32_t Bits(Mask m) { return m; }
+    static Mask Lanes(uint32_t bits) { return bits; }
+    static Vec Select(Mask m, Vec a, Vec b) { return Each([&](int j) { return m >> j & 1 ? a.lane[j] : b.lane[j]; }); }
+    static Counts CountUp(Counts c, Mask m) {
+        for (int j = 0; j < W; ++j) c.lane[j] += m >> j & 1;
+        return c;
+    }
+    static Counts ClearCounts(Counts c, Mask m) {
+        for (int j = 0; j < W; ++j) c.lane[j] = m >> j & 1 ? 0 : c.lane[j];
+        return c;
+    }
+    static Vec Load(const double* p) { return Each([&](int j) { return p[j]; }); }
+    static void Store(double* p, Vec v) { std::copy_n(v.lane, W, p); }
+    static void StoreCounts(int64_t* p, Counts c) { std::copy_n(c.lane, W, p); }
+};
+
 template <int W, int V, int B, int P, int S = 0, bool R = false>
-struct EmulDouble {
-    typedef DoubleArith Arith;
-    static constexpr int Width = W, Vectors = V, Batch = B, Patience = P, Sieve = S;
+struct EmulDouble : DoubleLanes<EmulDoubleOps<W>> {
+    static constexpr int Vectors = V, Batch = B, Patience = P, Sieve = S;
     static constexpr bool StoreRuns = R;
-    struct Orbits {
-        double x[W], y[W], cx[W], cy[W], rx[W], ry[W];
-        int64_t after[W];
-    };
-    static void Idle(Orbits& o) { o = Orbits{}; }
-    static bool Fits(double cx, double cy) { return LeavesForGood(cx, cy); }
-    static uint32_t Pass(Orbits& o) {
-        uint32_t out = 0;
-        for (int j = 0; j < W; ++j) {
-            const double a = o.x[j] * o.x[j], b = o.y[j] * o.y[j];
-            double t = o.x[j] * o.y[j];
-            t = t + t;
-            o.x[j] = t + o.cx[j];
-            o.y[j] = (b - a) + o.cy[j];
-            const double s = a + b;
-            const bool escaped = !(s < 4.0);
-            o.after[j] += escaped;
-            out |= uint32_t(escaped) << j;
-        }
-        return out;
-    }
-    static void Escaped(const Orbits& o, int64_t* after) { std::copy_n(o.after, W, after); }
-    static uint32_t Repeats(const Orbits& o) {
-        uint32_t same = 0;
-        for (int j = 0; j < W; ++j) same |= uint32_t(o.x[j] == o.rx[j] && o.y[j] == o.ry[j]) << j;
-        return same;
-    }
-    static void Keep(Orbits& o) {
-        std::copy_n(o.x, W, o.rx);
-        std::copy_n(o.y, W, o.ry);
-    }
-    static void Put(Orbits& o, uint32_t lanes, const double* px, const double* py) { PutAt(o, lanes, px, py, px, py); }
-    static void PutAt(Orbits& o, uint32_t lanes, const double* px, const double* py, const double* zx,
-                      const double* zy) {
-        for (int j = 0; j < W; ++j)
-            if (lanes >> j & 1) {
-                o.cx[j] = px[j];
-                o.cy[j] = py[j];
-                o.x[j] = o.rx[j] = zx[j];
-                o.y[j] = o.ry[j] = zy[j];
-                o.after[j] = 0;
-            }
-    }
-    static void Z(const Orbits& o, double* zx, double* zy) {
-        std::copy_n(o.x, W, zx);
-        std::copy_n(o.y, W, zy);
-    }
 };
 
 // The IFMA Fixed60 kernel's lanes: the vector pass on emulated instructions. Sums wrap, so an
