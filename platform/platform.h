@@ -123,5 +123,15 @@ int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes);
 // Writes the whole file or nothing: an existing file is replaced only after all bytes reached
 // the disk. Returns false on any failure, leaving no partial file behind.
 bool PlatWriteFile(const char* path, const void* data, int64_t bytes);
+// The same for a file written in pieces, for files too large to build in memory: the bytes
+// go to a fresh name beside the target, which PlatFinishFile replaces only once they all
+// reached the disk. Begin returns nullptr on failure. After a failed write the file can only
+// be abandoned; Finish and Abandon release the writer whatever happens, and after a failure
+// or an abandon neither the target nor a partial file has changed.
+struct PlatFileWriter;
+PlatFileWriter* PlatBeginFile(const char* path);
+bool PlatWriteBytes(PlatFileWriter* file, const void* data, int64_t bytes);
+bool PlatFinishFile(PlatFileWriter* file);
+void PlatAbandonFile(PlatFileWriter* file);
 bool PlatRenameFile(const char* from, const char* to);         // replaces an existing target
 bool PlatDeleteFile(const char* path);

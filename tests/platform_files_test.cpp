@@ -125,3 +125,20 @@ TEST_F(Files, RenameReplacesTheTargetAndDeleteRemoves) {
     EXPECT_FALSE(PlatDeleteFile(At("b").c_str()));
     EXPECT_EQ(Entries(), 0);
 }
+
+TEST_F(Files, FileWrittenInPiecesAppearsWholeOnlyWhenFinished) {
+    ASSERT_TRUE(PlatWriteFile(At("v.png").c_str(), "old", 3));
+    PlatFileWriter* f = PlatBeginFile(At("v.png").c_str());
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(PlatWriteBytes(f, "ne", 2));
+    EXPECT_EQ(Read(At("v.png")), "old");   // nothing replaced while the pieces come
+    ASSERT_TRUE(PlatWriteBytes(f, "w", 1));
+    ASSERT_TRUE(PlatFinishFile(f));
+    EXPECT_EQ(Read(At("v.png")), "new");
+    f = PlatBeginFile(At("v.png").c_str());
+    ASSERT_TRUE(PlatWriteBytes(f, "abandoned", 9));
+    PlatAbandonFile(f);
+    EXPECT_EQ(Read(At("v.png")), "new");
+    EXPECT_EQ(Entries(), 1);
+    EXPECT_EQ(PlatBeginFile(At("no/such/folder").c_str()), nullptr);
+}

@@ -1,5 +1,7 @@
 // platform/posix/files.cpp - paths and whole-file reads and writes on a POSIX system.
+#include <atomic>
 #include <cerrno>
+#include <new>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -121,29 +123,71 @@ int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes) {
     return got;
 }
 
-bool PlatWriteFile(const char* path, const void* data, int64_t bytes) {
-    if (!path || !*path || bytes < 0 || (!data && bytes > 0)) return false;
-    // The bytes go to a fresh name beside the target and replace it only once they are on
-    // the disk, so a failure at any point leaves the old file as it was and no partial one.
-    static unsigned serial = 0;
-    char temp[PathMax];
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; attempt++) {
-        int n = std::snprintf(temp, sizeof temp, "%s.%ld-%u.tmp", path, (long)getpid(), serial++);
-        if (n < 0 || n >= (int)sizeof temp) return false;
-        fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
+// The bytes go to a fresh name beside the target and replace it only once they are on the
+// disk, so a failure at any point leaves the old file as it was and no partial one.
+struct PlatFileWriter {
+    int  Fd;
+    bool Failed;             // a write failed: the file can only be abandoned
+    char Temp[PathMax];      // the fresh name
+    char Target[PathMax];
+};
+
+PlatFileWriter* PlatBeginFile(const char* path) {
+    if (!path || !*path || std::strlen(path) >= PathMax) return nullptr;
+    auto* f = new (std::nothrow) PlatFileWriter{};
+    if (!f) return nullptr;
+    std::memcpy(f->Target, path, std::strlen(path) + 1);
+    static std::atomic<unsigned> serial{0};
+    f->Fd = -1;
+    for (int attempt = 0; attempt < 100 && f->Fd < 0; attempt++) {
+        int n = std::snprintf(f->Temp, sizeof f->Temp, "%s.%ld-%u.tmp", path, (long)getpid(), serial++);
+        if (n < 0 || n >= (int)sizeof f->Temp) break;
+        f->Fd = open(f->Temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (f->Fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, (const char*)data, bytes) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp, path) == 0;
-    if (!ok) {
-        unlink(temp);
+    if (f->Fd < 0) {
+        delete f;
+        return nullptr;
+    }
+    return f;
+}
+
+bool PlatWriteBytes(PlatFileWriter* f, const void* data, int64_t bytes) {
+    if (!f || f->Failed || bytes < 0 || (!data && bytes > 0)) {
+        if (f) f->Failed = true;
         return false;
     }
-    SyncFolderOf(path);
-    return true;
+    if (!WriteAll(f->Fd, (const char*)data, bytes)) f->Failed = true;
+    return !f->Failed;
+}
+
+bool PlatFinishFile(PlatFileWriter* f) {
+    if (!f) return false;
+    bool ok = !f->Failed && fsync(f->Fd) == 0;
+    ok = close(f->Fd) == 0 && ok;
+    ok = ok && rename(f->Temp, f->Target) == 0;
+    if (ok) SyncFolderOf(f->Target);
+    else unlink(f->Temp);
+    delete f;
+    return ok;
+}
+
+void PlatAbandonFile(PlatFileWriter* f) {
+    if (!f) return;
+    close(f->Fd);
+    unlink(f->Temp);
+    delete f;
+}
+
+bool PlatWriteFile(const char* path, const void* data, int64_t bytes) {
+    if (bytes < 0 || (!data && bytes > 0)) return false;
+    PlatFileWriter* f = PlatBeginFile(path);
+    if (!f) return false;
+    if (!PlatWriteBytes(f, data, bytes)) {
+        PlatAbandonFile(f);
+        return false;
+    }
+    return PlatFinishFile(f);
 }
 
 bool PlatRenameFile(const char* from, const char* to) {
