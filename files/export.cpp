@@ -7,9 +7,8 @@
 
 namespace {
 struct ExportState {
-    PngBuffer Encoded;        // the file being built, kept between saves
-    int       Width, Height;  // the window the objects were made for
-    bool      Created;
+    int  Width, Height;  // the window the objects were made for
+    bool Created;
 };
 ExportState Export;
 }  // namespace
@@ -25,7 +24,6 @@ void CreateExportObjects() {
 }
 
 void ReleaseExportObjects() {
-    ReleasePngBuffer(&Export.Encoded);
     Export = ExportState{};
 }
 
@@ -33,7 +31,5 @@ void WritePicturePng(const char* path) {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;
     if (!Export.Created || Export.Width != w || Export.Height != h)
         throw std::runtime_error("no export objects for this window size");
-    if (!EncodePicturePng(ScreenImage, w, h, &Export.Encoded)) throw std::runtime_error("PNG encoding failed");
-    if (!PlatWriteFile(path, Export.Encoded.Bytes, int64_t(Export.Encoded.Length)))
-        throw std::runtime_error("the picture file could not be written");
+    WritePicturePng(path, ScreenImage, w, h);
 }

@@ -1,23 +1,25 @@
-// files/png.h - any picture as an 8-bit RGB PNG file: truecolour without alpha, no
-// interlacing, no ancillary chunks, deflated at the highest level.
+// files/png.h - pictures as 8-bit RGB PNG files: truecolour without alpha, no interlacing,
+// no ancillary chunks, deflated at the highest level. Rows are encoded as they come, so a
+// picture far larger than memory can be written band by band.
 #pragma once
-#include <cstddef>
 #include <cstdint>
 #include "platform/platform.h"
 
-// The encoded file, built in memory and grown as needed; kept between encodings so a
-// picture of the same size needs no new memory.
-struct PngBuffer {
-    uint8_t* Bytes;
-    size_t   Length;
-    size_t   Capacity;
-};
-void ReleasePngBuffer(PngBuffer* buffer);
+// One picture file being encoded; the file appears, whole, only when PngFinish succeeds.
+struct PngStream;
 
-// Encodes a top-down image of width x height pixels, row stride width; false on failure.
-bool EncodePicturePng(const RgbPixel* pixels, int width, int height, PngBuffer* out);
+// Starts a width x height picture at path; nullptr when the file cannot be started or the
+// size is outside 1 .. 2^31 - 1 (PNG's limit).
+PngStream* PngStart(const char* path, int width, int height);
+// Encodes the next `rows` rows of a top-down image, `stride` pixels from row to row; false
+// on any failure, after which the stream can only be finished (which then fails) or abandoned.
+bool PngAddRows(PngStream* s, const RgbPixel* pixels, int rows, int stride);
+// Completes the file after its last row and puts it in place; false, and no file, if any row
+// is missing or anything failed. Releases the stream either way.
+bool PngFinish(PngStream* s);
+// Gives up: no file, an earlier file of the same name untouched; releases the stream.
+void PngAbandon(PngStream* s);
 
-// Encodes the image and writes the file whole or not at all: a failed write leaves no
-// partial picture behind that could pass for a good one. Throws std::runtime_error on
-// any failure.
+// Writes a whole top-down image of width x height pixels, row stride width, the file whole
+// or not at all. Throws std::runtime_error on any failure.
 void WritePicturePng(const char* path, const RgbPixel* pixels, int width, int height);

@@ -5,6 +5,7 @@
 #include <vector>
 #include "engine/state.h"
 #include "files/export.h"
+#include "files/png.h"
 #include "tests/files_test_util.h"
 
 namespace {
@@ -111,4 +112,24 @@ TEST(WritePicturePng, FailuresThrowAndLeaveNoFile) {
     EXPECT_TRUE(FolderEntries(dir.Path).empty());
     ReleaseExportObjects();
     ReleaseExportObjects();   // releasing twice at exit is harmless
+}
+
+TEST(PngStream, BandsGiveTheFileOfTheWholeImageAndAShortOneIsNeverWritten) {
+    ScratchFolder dir;
+    FillPicture(61, 45);
+    WritePicturePng((dir / "whole.png").c_str(), ScreenImage, 61, 45);
+    PngStream* s = PngStart((dir / "bands.png").c_str(), 61, 45);
+    ASSERT_NE(s, nullptr);
+    for (int y = 0; y < 45; y += 7) ASSERT_TRUE(PngAddRows(s, ScreenImage + y * 61, std::min(7, 45 - y), 61));
+    ASSERT_TRUE(PngFinish(s));
+    EXPECT_EQ(ReadWholeFile(dir / "bands.png"), ReadWholeFile(dir / "whole.png"));
+
+    s = PngStart((dir / "short.png").c_str(), 61, 45);
+    ASSERT_TRUE(PngAddRows(s, ScreenImage, 44, 61));
+    EXPECT_FALSE(PngFinish(s));                                   // a row is missing
+    s = PngStart((dir / "long.png").c_str(), 4, 4);
+    EXPECT_FALSE(PngAddRows(s, ScreenImage, 5, 4));               // more rows than the picture has
+    PngAbandon(s);
+    EXPECT_EQ(PngStart((dir / "wide.png").c_str(), 0, 4), nullptr);
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"bands.png", "whole.png"}));
 }
