@@ -6,6 +6,7 @@
 
 struct AppState {
     char    PicturesFolder[256];   // where saves go, ends in a separator
+    char    UserPictures[256];     // the user's pictures folder that holds it, or "" beside the program
     uint8_t FocusJustLost;         // the focus went less than 500 ms ago (timer 1 running)
 };
 extern AppState App;

@@ -104,6 +104,7 @@ void ResetView() {
 }
 
 void SaveAndShow() {
+    if (App.UserPictures[0]) PlatCreateFolder(App.UserPictures);   // a fresh account may lack it
     SaveView(App.PicturesFolder);
     PostCommand(CmdRecolour);
 }

@@ -54,6 +54,23 @@ bool ParseInt32(const char* s, int32_t* out) {
     return true;
 }
 
+// An installed program's folder (/usr/bin, Program Files) takes no saves from a user: then
+// they go to a folder of the program's own among the user's pictures, which the first save
+// creates. A portable copy keeps its Pictures folder beside the program.
+static void ChoosePicturesFolder() {
+    const char sep = PlatPathSeparator();
+    char folder[256];
+    CopyText(folder, App.PicturesFolder);
+    folder[std::strlen(folder) - 1] = 0;   // without its final separator
+    App.UserPictures[0] = 0;
+    if (PlatFolderWritable(folder)) return;
+    char user[256];
+    if (!PlatUserPicturesFolder(user, sizeof user)) return;
+    if (std::snprintf(folder, sizeof folder, "%s%cZentrix%c", user, sep, sep) >= (int)sizeof folder) return;
+    CopyText(App.PicturesFolder, folder);
+    CopyText(App.UserPictures, user);
+}
+
 void ReadCommandLine(int argc, const char* const* argv) {
     // PicturesFolder: beside the program, named after the last separator of its full path.
     const char sep = PlatPathSeparator();
@@ -70,6 +87,7 @@ void ReadCommandLine(int argc, const char* const* argv) {
     } else {
         std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, ".%cPictures%c", sep, sep);
     }
+    ChoosePicturesFolder();
 
     Messages.LoadState = LoadNothing;
     Cycle.FormatOption = 0;

@@ -118,6 +118,15 @@ bool PlatProgramPath(const char* argv0, char* out, int outSize);
 char PlatPathSeparator();                                      // between folder names in a path
 bool PlatFileExists(const char* path);                         // a regular file
 bool PlatCreateFolder(const char* path);                       // one level; true if it exists
+// Whether files can be saved in the folder: it is a folder this process may create files in,
+// or it does not exist yet and its parent is such a folder.
+bool PlatFolderWritable(const char* path);
+// The user's own folder for pictures, absolute and without a final separator; it need not
+// exist yet. On Windows the known folder Pictures (SHGetKnownFolderPath with FOLDERID_Pictures,
+// or SHGetFolderPathA with CSIDL_MYPICTURES); on a freedesktop system XDG_PICTURES_DIR, from the
+// environment or else from user-dirs.dirs in the user's configuration folder, and otherwise
+// Pictures in the home folder. False when the user has none or it does not fit outSize.
+bool PlatUserPicturesFolder(char* out, int outSize);
 // Reads at most maxBytes; returns the byte count, or -1 when the file cannot be read.
 int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes);
 // Writes the whole file or nothing: an existing file is replaced only after all bytes reached

@@ -52,14 +52,25 @@ bool WriteAll(int fd, const char* p, int64_t n) {
     return true;
 }
 
-// Makes the rename durable too; a folder that cannot be synced does not fail the write.
-void SyncFolderOf(const char* path) {
-    char folder[PathMax];
+// The folder a path names its last component in: "/" for "/a", "." for a bare name.
+void FolderOf(const char* path, char (&folder)[PathMax]) {
     std::snprintf(folder, sizeof folder, "%s", path);
     char* slash = std::strrchr(folder, '/');
     if (slash == folder) slash[1] = 0;
     else if (slash) *slash = 0;
     else std::snprintf(folder, sizeof folder, ".");
+}
+
+bool MayCreateIn(const char* folder) {
+    struct stat st;
+    return stat(folder, &st) == 0 && S_ISDIR(st.st_mode) &&
+           faccessat(AT_FDCWD, folder, W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// Makes the rename durable too; a folder that cannot be synced does not fail the write.
+void SyncFolderOf(const char* path) {
+    char folder[PathMax];
+    FolderOf(path, folder);
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     fsync(fd);
@@ -97,6 +108,16 @@ bool PlatCreateFolder(const char* path) {
     if (mkdir(path, 0777) == 0) return true;
     struct stat st;
     return errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PlatFolderWritable(const char* path) {
+    if (!path || !*path) return false;
+    struct stat st;
+    if (stat(path, &st) == 0) return MayCreateIn(path);
+    if (errno != ENOENT) return false;
+    char parent[PathMax];
+    FolderOf(path, parent);
+    return MayCreateIn(parent);
 }
 
 int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes) {
