@@ -1,83 +1,15 @@
-// platform/sdl/icon.cpp - the window icon: the set's silhouette glowing on a dark blue tile,
-// 48 x 48 pixels, the real axis running down as in the program's own pictures.
+// platform/sdl/icon.cpp - the window icon, from the program's icon design.
 #include <cstdint>
+#include "platform/common/icon_design.h"
 #include "platform/sdl/sdl.h"
 
 namespace {
-constexpr int IconSize = 48;
-
-// One character per pixel; the key is in IconColour.
-const char* const IconMap[IconSize] = {
-    ".......aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa.......",
-    "....aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa....",
-    "...aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...",
-    "..aaaaaaaaaaaaaaaaaaaabccbaaaaaaaaaaaaaaaaaaaa..",
-    ".aaaaaaaaaaaaaaaaaaabbbccbbbaaaaaaaaaaaaaaaaaaa.",
-    ".aaaaaaaaaaaaaaaaaaabbbddbbbaaaaaaaaaaaaaaaaaaa.",
-    ".aaaaaaaaaaaaaaaaaabbbcffcbbbaaaaaaaaaaaaaaaaaa.",
-    "aaaaaaaaaaaaaaaaaabbbbcddcbbbbaaaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaaaaabbbccddccbbbaaaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaaaaabbcccddcccbbaaaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaaaabbccccddccccbbaaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaaaabbcccdeedcccbbaaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaaaabcccdeffedcccbaaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaaabcccddf##fddcccbaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaaacdedeee##eeededcaaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaaabcdeeef####feeedcbaaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaabbccef########feccbbaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaaabcccdf########fdcccbaaaaaaaaaaaaaa",
-    "aaaaaaaaaaaaabbccdef########fedccbbaaaaaaaaaaaaa",
-    "aaaaaaaaaaaabbcccdef########fedcccbbaaaaaaaaaaaa",
-    "aaaaaaaaaaabbbcccddf########fddcccbbbaaaaaaaaaaa",
-    "aaaaaaaaaabbbbcccdde########eddcccbbbbaaaaaaaaaa",
-    "aaaaaaaaabbbbccccdddef####fedddccccbbbbaaaaaaaaa",
-    "aaaaaaaaabbbbcccddeff######ffeddcccbbbbaaaaaaaaa",
-    "aaaaaaaabbbbccddff############ffddccbbbbaaaaaaaa",
-    "aaaaaaabbbbcdedef##############fededcbbbbaaaaaaa",
-    "aaaaaaabbbbcefff################fffecbbbbaaaaaaa",
-    "aaaaaabbbbccdf####################fdccbbbbaaaaaa",
-    "aaaaaabbbcccdef##################fedcccbbbaaaaaa",
-    "aaaaabbbcccdef####################fedcccbbbaaaaa",
-    "aaaaabbccddddf####################fddddccbbaaaaa",
-    "aaaaaccccefff######################fffeccccaaaaa",
-    "aaaaadedde############################eddedaaaaa",
-    "aaaaacdeef############################feedcaaaaa",
-    "aaaaabceef############################feecbaaaaa",
-    "aaaaabcdddffe######################effdddcbaaaaa",
-    "aaaaaabbccdddf####################fdddccbbaaaaaa",
-    "aaaaaabbbcccef####################fecccbbbaaaaaa",
-    "aaaaaaabbbccdef##################fedccbbbaaaaaaa",
-    "aaaaaaaabbbccdf##################fdccbbbaaaaaaaa",
-    "aaaaaaaabbbcce##f##############f##eccbbbaaaaaaaa",
-    ".aaaaaaaaabbdefeef####fddf####feefedbbaaaaaaaaa.",
-    ".aaaaaaaaaabbddcdefefedccdefefedcddbbaaaaaaaaaa.",
-    ".aaaaaaaaaaaabbccddccccccccccddccbbaaaaaaaaaaaa.",
-    "..aaaaaaaaaaaaabbbbbbbbbbbbbbbbbbaaaaaaaaaaaaa..",
-    "...aaaaaaaaaaaaaaabbbbbbbbbbbbaaaaaaaaaaaaaaa...",
-    "....aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa....",
-    ".......aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa.......",
-};
-
-// 0xAARRGGBB: transparent corners, four blues from far to near, the glow at the edge, the set.
-uint32_t IconColour(char c) {
-    switch (c) {
-    case 'a': return 0xFF0B1030;
-    case 'b': return 0xFF1A2466;
-    case 'c': return 0xFF2E4BB0;
-    case 'd': return 0xFF4F8FE6;
-    case 'e': return 0xFF9FD4FF;
-    case 'f': return 0xFFFFF2C0;
-    case '#': return 0xFF000000;
-    default: return 0x00000000;
-    }
-}
-
 uint32_t IconPixels[IconSize * IconSize];
 }  // namespace
 
 void SdlSetWindowIcon(SDL_Window* window) {
     for (int y = 0; y < IconSize; y++)
-        for (int x = 0; x < IconSize; x++) IconPixels[y * IconSize + x] = IconColour(IconMap[y][x]);
+        for (int x = 0; x < IconSize; x++) IconPixels[y * IconSize + x] = IconPixel(x, y);
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(IconPixels, IconSize, IconSize, 32, IconSize * 4,
                                                            SDL_PIXELFORMAT_ARGB8888);
     if (!icon) return;   // the window works without its icon
