@@ -62,7 +62,10 @@ void PostKey(const SDL_KeyboardEvent& e) {
 }
 
 // Client coordinates inside the window: the pointer may be outside while a button is held.
+// A scaled window's screen pixels are divided back into the program's own.
 intptr_t ClientPoint(int x, int y) {
+    const int s = SdlScale();
+    x = x < 0 ? -1 : x / s, y = y < 0 ? -1 : y / s;
     x = x < 0 ? 0 : x >= WindowCanvas.Width ? WindowCanvas.Width - 1 : x;
     y = y < 0 ? 0 : y >= WindowCanvas.Height ? WindowCanvas.Height - 1 : y;
     Pointer.X = x, Pointer.Y = y;

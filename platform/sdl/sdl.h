@@ -4,6 +4,7 @@
 #include <cstdint>
 
 bool SdlVideoReady();                           // starts the video subsystem once; false without a display
+int  SdlScale();                                // screen pixels per window pixel across and down, fixed once
 void SdlSetWindowIcon(SDL_Window* window);
 SDL_Window* SdlWindow();                        // the native window, null when there is none
 void SdlTranslateEvent(const SDL_Event& ev);    // turns one SDL event into the window's messages

@@ -64,11 +64,15 @@ PlatDisplayMetrics PlatGetDisplayMetrics() {
     // Without a display the program still gets a sane size; creating the window then fails.
     PlatDisplayMetrics m{1920, 1080, 1920, 1080, 0, 0, 1920, 1080};
     if (!SdlVideoReady()) return m;
+    // The program sees the logical screen: the display divided by the scale factor.
+    const int s = SdlScale();
     SDL_Rect bounds{0, 0, 0, 0};
     if (SDL_GetDisplayBounds(0, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
-        m.ScreenWidth = m.ModeWidth = bounds.w;
-        m.ScreenHeight = m.ModeHeight = bounds.h;
-        m.WorkLeft = 0, m.WorkTop = 0, m.WorkRight = bounds.w, m.WorkBottom = bounds.h;
+        m.ModeWidth = bounds.w;
+        m.ModeHeight = bounds.h;
+        m.ScreenWidth = bounds.w / s;
+        m.ScreenHeight = bounds.h / s;
+        m.WorkLeft = 0, m.WorkTop = 0, m.WorkRight = m.ScreenWidth, m.WorkBottom = m.ScreenHeight;
     }
     SDL_DisplayMode mode;
     if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
@@ -78,10 +82,10 @@ PlatDisplayMetrics PlatGetDisplayMetrics() {
     // The work area in the program's screen coordinates, whose origin is the display's corner.
     SDL_Rect usable;
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
-        m.WorkLeft = usable.x - bounds.x;
-        m.WorkTop = usable.y - bounds.y;
-        m.WorkRight = m.WorkLeft + usable.w;
-        m.WorkBottom = m.WorkTop + usable.h;
+        m.WorkLeft = (usable.x - bounds.x) / s;
+        m.WorkTop = (usable.y - bounds.y) / s;
+        m.WorkRight = (usable.x - bounds.x + usable.w) / s;
+        m.WorkBottom = (usable.y - bounds.y + usable.h) / s;
     }
     return m;
 }

@@ -30,9 +30,12 @@ void Present() {
         CanvasMarkDirty(l, t, r, b);   // try again with the next paint
         return;
     }
-    SDL_Rect src{l, t, r - l, b - t}, dst = src;
-    SDL_BlitSurface(Sdl.CanvasSurface, &src, screen, &dst);
-    SDL_UpdateWindowSurfaceRects(Sdl.Native, &src, 1);
+    // Scaled by a whole factor, nearest pixel: each canvas pixel becomes a square block.
+    const int s = SdlScale();
+    SDL_Rect src{l, t, r - l, b - t}, dst{l * s, t * s, (r - l) * s, (b - t) * s};
+    if (s == 1) SDL_BlitSurface(Sdl.CanvasSurface, &src, screen, &dst);
+    else SDL_BlitScaled(Sdl.CanvasSurface, &src, screen, &dst);
+    SDL_UpdateWindowSurfaceRects(Sdl.Native, &dst, 1);
 }
 
 bool PresentDue() { return Sdl.Unpresented && BackendNowMs() - Sdl.PresentedMs >= PresentEveryMs; }
@@ -49,7 +52,8 @@ bool PlatCreateWindow(const char* className, const char* title, int x, int y, in
     // The program places the window on the primary display; its origin need not be the desktop's.
     SDL_Rect display{0, 0, 0, 0};
     SDL_GetDisplayBounds(0, &display);
-    Sdl.Native = SDL_CreateWindow(title, display.x + x, display.y + y, w, h,
+    const int s = SdlScale();
+    Sdl.Native = SDL_CreateWindow(title, display.x + x * s, display.y + y * s, w * s, h * s,
                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     if (!Sdl.Native) return false;
     SdlSetWindowIcon(Sdl.Native);

@@ -2,10 +2,12 @@
 // the headless backend with the display an Xvfb screen reports, after its first picture and
 // the same clicks and key presses, written as a PPM file.
 //
-//   headless_snapshot OUT.ppm SCREEN_W SCREEN_H STEPS [program arguments...]
+//   headless_snapshot [--scale N] OUT.ppm SCREEN_W SCREEN_H STEPS [program arguments...]
 //   STEPS: comma-separated "click:X:Y" (client coordinates) and "key:VK" (virtual-key code),
 //   or "" for the first picture alone
-//   prints "X Y W H" of the window
+//   --scale N: the display is SCREEN_W x SCREEN_H and the program sees it N times smaller,
+//   as the desktop backend on a dense display
+//   prints "X Y W H" of the window, in the program's pixels
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,13 +38,18 @@ bool Play(const char* steps) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 5) {
-        std::fprintf(stderr, "usage: %s OUT.ppm SCREEN_W SCREEN_H STEPS [arguments...]\n", argv[0]);
+    int scale = 1;
+    if (argc > 2 && std::strcmp(argv[1], "--scale") == 0) {
+        scale = std::atoi(argv[2]);
+        argc -= 2, argv += 2;
+    }
+    if (argc < 5 || scale < 1) {
+        std::fprintf(stderr, "usage: %s [--scale N] OUT.ppm SCREEN_W SCREEN_H STEPS [arguments...]\n", argv[0]);
         return 2;
     }
-    const int w = std::atoi(argv[2]), h = std::atoi(argv[3]);
+    const int dw = std::atoi(argv[2]), dh = std::atoi(argv[3]), w = dw / scale, h = dh / scale;
     // A bare X server has no taskbar; the desktop backend counts the online processors.
-    HeadlessSetMetrics(PlatDisplayMetrics{w, h, w, h, 0, 0, w, h});
+    HeadlessSetMetrics(PlatDisplayMetrics{dw, dh, w, h, 0, 0, w, h});
     HeadlessSetProcessorCount((int)sysconf(_SC_NPROCESSORS_ONLN));
 
     std::vector<const char*> args{"zentrix"};

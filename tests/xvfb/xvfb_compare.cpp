@@ -3,10 +3,11 @@
 //   xvfb_compare settled SHOT1.ppm SHOT2.ppm X Y W H
 //       0 when the window rectangle is the same in both shots and shows a picture
 //       (not a black or nearly black window).
-//   xvfb_compare match SHOT.ppm WINDOW.ppm X Y
+//   xvfb_compare match SHOT.ppm WINDOW.ppm X Y [SCALE]
 //       0 when the screenshot shows WINDOW.ppm at (X, Y), up to the one line of text that
 //       may differ: the calculation time in the info panel, which the headless clock
-//       cannot share with the real one.
+//       cannot share with the real one. With SCALE, each window pixel must fill a
+//       SCALE x SCALE block of the screenshot, whose corner is at (X, Y) x SCALE.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +34,16 @@ int Settled(const Picture& a, const Picture& b, int x0, int y0, int w, int h) {
     return lit * 20 >= (long)w * h ? 0 : 1;   // at least 5 % of the window is lit
 }
 
-int Match(const Picture& shot, const Picture& win, int x0, int y0) {
-    if (!Covers(shot, x0, y0, win.Width, win.Height)) {
+// Whether the block of screenshot pixels that shows window pixel (x, y) all have its colour.
+bool BlockMatches(const Picture& shot, int x0, int y0, int s, uint32_t colour, int x, int y) {
+    for (int dy = 0; dy < s; dy++)
+        for (int dx = 0; dx < s; dx++)
+            if (shot.Pixels[(size_t)((y0 + y) * s + dy) * shot.Width + (x0 + x) * s + dx] != colour) return false;
+    return true;
+}
+
+int Match(const Picture& shot, const Picture& win, int x0, int y0, int s) {
+    if (s < 1 || !Covers(shot, x0 * s, y0 * s, win.Width * s, win.Height * s)) {
         std::printf("the window rectangle lies outside the screenshot\n");
         return 2;
     }
@@ -42,7 +51,7 @@ int Match(const Picture& shot, const Picture& win, int x0, int y0) {
     int left = win.Width, top = win.Height, right = -1, bottom = -1;
     for (int y = 0; y < win.Height; y++)
         for (int x = 0; x < win.Width; x++) {
-            if (shot.Pixels[(size_t)(y + y0) * shot.Width + x + x0] == win.Pixels[(size_t)y * win.Width + x]) continue;
+            if (BlockMatches(shot, x0, y0, s, win.Pixels[(size_t)y * win.Width + x], x, y)) continue;
             diff++;
             if (x < left) left = x;
             if (x > right) right = x;
@@ -70,10 +79,10 @@ int main(int argc, char** argv) {
         if (!Load(argv[2], &a) || !Load(argv[3], &b)) return 2;
         return Settled(a, b, std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]), std::atoi(argv[7]));
     }
-    if (argc == 6 && std::strcmp(argv[1], "match") == 0) {
+    if ((argc == 6 || argc == 7) && std::strcmp(argv[1], "match") == 0) {
         if (!Load(argv[2], &a) || !Load(argv[3], &b)) return 2;
-        return Match(a, b, std::atoi(argv[4]), std::atoi(argv[5]));
+        return Match(a, b, std::atoi(argv[4]), std::atoi(argv[5]), argc == 7 ? std::atoi(argv[6]) : 1);
     }
-    std::fprintf(stderr, "usage: %s settled A.ppm B.ppm X Y W H | match SHOT.ppm WINDOW.ppm X Y\n", argv[0]);
+    std::fprintf(stderr, "usage: %s settled A.ppm B.ppm X Y W H | match SHOT.ppm WINDOW.ppm X Y [SCALE]\n", argv[0]);
     return 2;
 }

@@ -1,6 +1,10 @@
 # tests/xvfb/xvfb_lib.sh - a private virtual X server for one test script (sourced).
 # After start_xvfb, DISPLAY names the server; the EXIT trap ends it and the program under test.
-screen_w=1920 screen_h=1080
+# XVFB_SCREEN (WxH) sets the screen, 1920x1080 by default; the desktop's scale factors of the
+# caller's session do not reach the program.
+screen=${XVFB_SCREEN:-1920x1080}
+screen_w=${screen%x*} screen_h=${screen#*x}
+unset GDK_SCALE ZENTRIX_SCALE
 xvfb_pid="" app_pid=""
 
 xvfb_cleanup() {
