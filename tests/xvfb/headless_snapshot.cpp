@@ -2,11 +2,12 @@
 // the headless backend with the display an Xvfb screen reports, after its first picture and
 // the same clicks and key presses, written as a PPM file.
 //
-//   headless_snapshot [--scale N] OUT.ppm SCREEN_W SCREEN_H STEPS [program arguments...]
+//   headless_snapshot [--scale N] [--real-clock] OUT.ppm SCREEN_W SCREEN_H STEPS [program arguments...]
 //   STEPS: comma-separated "click:X:Y" (client coordinates) and "key:VK" (virtual-key code),
 //   or "" for the first picture alone
 //   --scale N: the display is SCREEN_W x SCREEN_H and the program sees it N times smaller,
 //   as the desktop backend on a dense display
+//   --real-clock: the machine's clock, so the info panel shows the real calculation time
 //   prints "X Y W H" of the window, in the program's pixels
 #include <cstdio>
 #include <cstdlib>
@@ -38,13 +39,22 @@ bool Play(const char* steps) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* self = argv[0];
     int scale = 1;
-    if (argc > 2 && std::strcmp(argv[1], "--scale") == 0) {
-        scale = std::atoi(argv[2]);
-        argc -= 2, argv += 2;
+    for (;;) {
+        if (argc > 2 && std::strcmp(argv[1], "--scale") == 0) {
+            scale = std::atoi(argv[2]);
+            argc -= 2, argv += 2;
+        } else if (argc > 1 && std::strcmp(argv[1], "--real-clock") == 0) {
+            HeadlessUseRealClock();
+            argc -= 1, argv += 1;
+        } else {
+            break;
+        }
     }
     if (argc < 5 || scale < 1) {
-        std::fprintf(stderr, "usage: %s [--scale N] OUT.ppm SCREEN_W SCREEN_H STEPS [arguments...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--scale N] [--real-clock] OUT.ppm SCREEN_W SCREEN_H STEPS [arguments...]\n",
+                     self);
         return 2;
     }
     const int dw = std::atoi(argv[2]), dh = std::atoi(argv[3]), w = dw / scale, h = dh / scale;
