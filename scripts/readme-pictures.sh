@@ -3,11 +3,11 @@
 # its legend and info panel (the headless backend draws exactly what the window shows), and a
 # small picture of each view in views/, computed by zentrix-render at the explorer's full size.
 #
-#   scripts/readme-pictures.sh [BUILD_FOLDER]      (default: build)
+#   scripts/readme-pictures.sh [BUILD_FOLDER [OUT_FOLDER]]    (default: build docs/pictures)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-out=docs/pictures
+out=${2:-docs/pictures}
 thumb=320x180   # a sixth of 1920 x 1080
 
 command -v convert >/dev/null || { echo "missing convert (scripts/deps.sh installs imagemagick)"; exit 1; }
