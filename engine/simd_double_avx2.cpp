@@ -9,6 +9,7 @@
 #define ZENTRIX_VECTOR_TARGET "avx2,popcnt"
 #include "engine/vector_region_begin.h"
 #include "engine/lane_kernel.h"
+#include "engine/simd_avx2_ops.h"
 #include "engine/simd_double_lanes.h"
 
 namespace {
@@ -37,9 +38,7 @@ struct Avx2DoubleOps {
         return _mm256_and_pd(_mm256_cmp_pd(x, rx, _CMP_EQ_OQ), _mm256_cmp_pd(y, ry, _CMP_EQ_OQ));
     }
     [[gnu::always_inline]] static uint32_t Bits(Mask m) { return uint32_t(_mm256_movemask_pd(m)); }
-    [[gnu::always_inline]] static Mask Lanes(uint32_t bits) {
-        return _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(LaneMasks.m[bits])));
-    }
+    [[gnu::always_inline]] static Mask Lanes(uint32_t bits) { return _mm256_castsi256_pd(Avx2LaneMask(bits)); }
     [[gnu::always_inline]] static Vec Select(Mask m, Vec a, Vec b) { return _mm256_blendv_pd(b, a, m); }
     // All bits set is -1.
     [[gnu::always_inline]] static Counts CountUp(Counts c, Mask m) { return _mm256_sub_epi64(c, _mm256_castpd_si256(m)); }
@@ -50,16 +49,6 @@ struct Avx2DoubleOps {
     static void Store(double* p, Vec v) { _mm256_storeu_pd(p, v); }
     static void StoreCounts(int64_t* p, Counts c) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), c); }
 
-    // Lane bits to blend masks: entry b has all bits set in lane j when bit j of b is.
-    struct Masks {
-        alignas(32) int64_t m[16][4];
-    };
-    static constexpr Masks LaneMasks = [] {
-        Masks t{};
-        for (int b = 0; b < 16; ++b)
-            for (int j = 0; j < 4; ++j) t.m[b][j] = (b >> j) & 1 ? -1 : 0;
-        return t;
-    }();
 };
 
 struct Avx2Double : DoubleLanes<Avx2DoubleOps> {

@@ -1,6 +1,7 @@
-// The eight-lane Fixed60 pass against Fixed60Arith::Pass, lane by lane: the escape bit of
-// every lane, and the new z of every lane that stays, bit for bit. It runs on the emulated
-// IFMA operations everywhere, and on the real instructions when the processor has them.
+// The vector Fixed60 passes against Fixed60Arith::Pass, lane by lane: the escape bit of every
+// lane, and the new z of every lane that stays, bit for bit. The pass on 52-bit multiply-adds
+// (IFMA) and the one on 32-bit multiplies (AVX2) run on emulated operations everywhere, and on
+// the real instructions when the processor has them.
 #include <gtest/gtest.h>
 #include <immintrin.h>
 #include <cmath>
@@ -14,6 +15,30 @@
 // The pass once for plain code (the emulation) ...
 namespace emul {
 #include "engine/simd_fixed60_pass.h"
+#include "engine/simd_fixed60_mul32.h"
+}
+
+// The pass on 32-bit multiplies works on biased words: the raw words of eight lanes (z and c)
+// to the biased ones, and the new z back.
+struct Biased8 {
+    int64_t x[8], y[8], cx[8], cy[8];
+};
+inline int64_t Plus(int64_t v, long long b) { return int64_t(uint64_t(v) + uint64_t(b)); }
+Biased8 ToBiased(const int64_t* x, const int64_t* y, const int64_t* cx, const int64_t* cy) {
+    Biased8 b;
+    for (int i = 0; i < 8; ++i) {
+        b.x[i] = Plus(x[i], emul::Mul32Bias);
+        b.y[i] = Plus(y[i], emul::Mul32Bias);
+        b.cx[i] = Plus(cx[i], emul::Mul32BiasX);
+        b.cy[i] = Plus(cy[i], emul::Mul32Bias);
+    }
+    return b;
+}
+void FromBiased(const Biased8& b, int64_t* x, int64_t* y) {
+    for (int i = 0; i < 8; ++i) {
+        x[i] = Plus(b.x[i], -emul::Mul32Bias);
+        y[i] = Plus(b.y[i], -emul::Mul32Bias);
+    }
 }
 
 // ... and once for the processors with AVX-512 IFMA.
@@ -29,6 +54,30 @@ unsigned HardwarePass(int64_t* x, int64_t* y, const int64_t* cx, const int64_t* 
     const unsigned out = ifma::PassFixed60<Ifma512Ops>(vx, vy, _mm512_loadu_si512(cx), _mm512_loadu_si512(cy));
     _mm512_storeu_si512(x, vx);
     _mm512_storeu_si512(y, vy);
+    return out;
+}
+}  // namespace
+#include "engine/vector_region_end.h"
+
+// ... and once for the processors with AVX2, four lanes at a time.
+#define ZENTRIX_VECTOR_TARGET "avx2"
+#include "engine/vector_region_begin.h"
+#include "engine/simd_avx2_ops.h"
+namespace avx2 {
+#include "engine/simd_fixed60_mul32.h"
+}
+namespace {
+unsigned Avx2Pass(int64_t* x, int64_t* y, const int64_t* cx, const int64_t* cy) {
+    typedef Avx2IntOps V;
+    Biased8 b = ToBiased(x, y, cx, cy);
+    unsigned out = 0;
+    for (int h = 0; h < 8; h += 4) {
+        V::Vec vx = V::Load(b.x + h), vy = V::Load(b.y + h);
+        out |= V::Bits(avx2::PassFixed60Mul32<V>(vx, vy, V::Load(b.cx + h), V::Load(b.cy + h))) << h;
+        V::Store(b.x + h, vx);
+        V::Store(b.y + h, vy);
+    }
+    FromBiased(b, x, y);
     return out;
 }
 }  // namespace
@@ -51,6 +100,17 @@ unsigned EmulatedPass(int64_t* x, int64_t* y, const int64_t* cx, const int64_t* 
         x[i] = vx.lane[i];
         y[i] = vy.lane[i];
     }
+    return out;
+}
+
+unsigned EmulatedMul32Pass(int64_t* x, int64_t* y, const int64_t* cx, const int64_t* cy) {
+    typedef EmulIfmaOps V;
+    Biased8 b = ToBiased(x, y, cx, cy);
+    V::Vec vx = V::Load(b.x), vy = V::Load(b.y);
+    const unsigned out = V::Bits(emul::PassFixed60Mul32<V>(vx, vy, V::Load(b.cx), V::Load(b.cy)));
+    V::Store(b.x, vx);
+    V::Store(b.y, vy);
+    FromBiased(b, x, y);
     return out;
 }
 
@@ -214,10 +274,20 @@ TEST(Fixed60Pass, EmulatedInstructions) {
     EXPECT_EQ(E::TestAny(E::Or3(a, b, E::Set1(0)), E::Set1(int64_t(3) << 62)), 0x42);
 }
 
-TEST(Fixed60Pass, RandomOrbits) { EXPECT_EQ(RandomOrbits(EmulatedPass, 4000000), 0); }
-TEST(Fixed60Pass, EdgeValues) { EXPECT_EQ(EdgeValues(EmulatedPass), 0); }
-TEST(Fixed60Pass, EscapeBoundary) { EXPECT_EQ(EscapeBoundary(EmulatedPass, 1000000), 0); }
-TEST(Fixed60Pass, LongOrbits) { EXPECT_EQ(LongOrbits(EmulatedPass), 0); }
+const PassOf8 EmulatedPasses[] = {EmulatedPass, EmulatedMul32Pass};
+
+TEST(Fixed60Pass, RandomOrbits) {
+    for (PassOf8 pass : EmulatedPasses) EXPECT_EQ(RandomOrbits(pass, 4000000), 0);
+}
+TEST(Fixed60Pass, EdgeValues) {
+    for (PassOf8 pass : EmulatedPasses) EXPECT_EQ(EdgeValues(pass), 0);
+}
+TEST(Fixed60Pass, EscapeBoundary) {
+    for (PassOf8 pass : EmulatedPasses) EXPECT_EQ(EscapeBoundary(pass, 1000000), 0);
+}
+TEST(Fixed60Pass, LongOrbits) {
+    for (PassOf8 pass : EmulatedPasses) EXPECT_EQ(LongOrbits(pass), 0);
+}
 
 TEST(Fixed60Pass, Avx512Ifma) {
     if (!HasIfma()) GTEST_SKIP() << "no AVX-512 IFMA on this processor";
@@ -225,4 +295,12 @@ TEST(Fixed60Pass, Avx512Ifma) {
     EXPECT_EQ(EdgeValues(HardwarePass), 0);
     EXPECT_EQ(EscapeBoundary(HardwarePass, 1000000), 0);
     EXPECT_EQ(LongOrbits(HardwarePass), 0);
+}
+
+TEST(Fixed60Pass, Avx2) {
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+    EXPECT_EQ(RandomOrbits(Avx2Pass, 4000000), 0);
+    EXPECT_EQ(EdgeValues(Avx2Pass), 0);
+    EXPECT_EQ(EscapeBoundary(Avx2Pass, 1000000), 0);
+    EXPECT_EQ(LongOrbits(Avx2Pass), 0);
 }

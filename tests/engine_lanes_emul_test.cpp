@@ -1,7 +1,8 @@
 // The lane machinery of the vector strip kernels (engine/lane_kernel.h) on emulated vectors,
 // plain arrays of lanes, so that every lane shape runs on any processor: the eight-lane
 // AVX-512 one, odd shapes with tiny batches and patience, and the IFMA Fixed60 and long128
-// kernels through the emulated instructions (ifma_emul.h). Each must give the scalar
+// kernels and the Fixed60 lanes on 32-bit multiplies (AVX2) through the emulated
+// instructions (ifma_emul.h). Each must give the scalar
 // kernel's picture, pixel for pixel.
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "engine/vector_prelude.h"
 #include "engine/lane_kernel.h"
 #include "engine/simd_double_lanes.h"
+#include "engine/simd_fixed60_mul32.h"
 #include "engine/simd_fixed60_pass.h"
 #include "engine/simd_long128_pass.h"
 #include "tests/engine_reference.h"
@@ -118,6 +120,12 @@ struct EmulFixed60 {
     }
 };
 
+// The Fixed60 lanes on 32-bit multiplies, whose mark is the out-of-range x it leaves.
+template <int V, int B, int P>
+struct EmulFixed60Mul32 : Fixed60Mul32Lanes<EmulIfmaOps> {
+    static constexpr int Vectors = V, Batch = B, Patience = P, Sieve = 0;
+};
+
 // The IFMA long128 kernel's lanes: each coordinate in three limbs, which need not be reduced,
 // so a repeat is seen only in equal limbs. The mark is sticky, as above.
 struct EmulLong128 {
@@ -199,6 +207,8 @@ const Path Paths[] = {
     {"double 1x1", LaneStrip<EmulDouble<1, 1, 1, 1>>, ModeDouble},
     {"fixed60 8x4", LaneStrip<EmulFixed60<12, 48>>, ModeFixed60},
     {"fixed60 8x4 batch 2", LaneStrip<EmulFixed60<2, 3>>, ModeFixed60},
+    {"fixed60 on 32-bit multiplies 8x2", LaneStrip<EmulFixed60Mul32<2, 4, 64>>, ModeFixed60},
+    {"fixed60 on 32-bit multiplies 8x1 batch 1", LaneStrip<EmulFixed60Mul32<1, 1, 2>>, ModeFixed60},
     {"long128 8x2", LaneStrip<EmulLong128>, ModeLong128},
 };
 

@@ -1,12 +1,14 @@
-// tests/ifma_emul.h - the vector operations of the Fixed60 pass (engine/simd_fixed60_pass.h)
-// emulated lane by lane, so the pass can be checked on processors without AVX-512. Each
-// function is the documented operation of the one AVX-512 instruction that
-// engine/simd_ifma_ops.h maps it to, written out on eight 64-bit lanes; a pass that is
-// exact here is exact on the hardware as far as that mapping holds.
+// tests/ifma_emul.h - the vector operations of the integer passes (engine/simd_fixed60_pass.h,
+// engine/simd_long128_pass.h, engine/simd_fixed60_mul32.h) emulated lane by lane, so the
+// passes can be checked on processors without AVX-512 or AVX2. Each function is the
+// documented operation of the one instruction that engine/simd_ifma_ops.h or
+// engine/simd_avx2_ops.h maps it to, written out on eight 64-bit lanes; a pass that is exact
+// here is exact on the hardware as far as that mapping holds.
 #pragma once
 #include <cstdint>
 
 struct EmulIfmaOps {
+    static constexpr int Width = 8;
     struct Vec {
         int64_t lane[8];
     };
@@ -105,5 +107,51 @@ struct EmulIfmaOps {
         unsigned k = 0;
         for (int i = 0; i < 8; ++i) k |= unsigned(a.lane[i] != b.lane[i]) << i;
         return Mask(k);
+    }
+
+    // Used by the pass on 32-bit multiplies (engine/simd_fixed60_mul32.h), AVX2 instructions.
+    // _mm256_or_si256
+    static Vec Or(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = S(U(a.lane[i]) | U(b.lane[i]));
+        return a;
+    }
+    // _mm256_mul_epu32: bits 31..0 of each lane, unsigned, the 64-bit product
+    static Vec Mul32(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = S((U(a.lane[i]) & 0xFFFFFFFF) * (U(b.lane[i]) & 0xFFFFFFFF));
+        return a;
+    }
+    // _mm256_cmpgt_epi64, _mm256_cmpeq_epi64: all bits set where a > b (signed), a == b
+    static Vec Greater(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = a.lane[i] > b.lane[i] ? -1 : 0;
+        return a;
+    }
+    static Vec Equal(Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = a.lane[i] == b.lane[i] ? -1 : 0;
+        return a;
+    }
+    // _mm256_movemask_pd: the top bit of each lane
+    static uint32_t Bits(Vec m) {
+        uint32_t k = 0;
+        for (int i = 0; i < 8; ++i) k |= uint32_t(U(m.lane[i]) >> 63) << i;
+        return k;
+    }
+    // the blend masks of engine/simd_avx2_ops.h, and _mm256_blendv_pd, which reads the top bit
+    static Vec Lanes(uint32_t bits) {
+        Vec r;
+        for (int i = 0; i < 8; ++i) r.lane[i] = (bits >> i) & 1 ? -1 : 0;
+        return r;
+    }
+    static Vec Select(Vec m, Vec a, Vec b) {
+        for (int i = 0; i < 8; ++i) a.lane[i] = m.lane[i] < 0 ? a.lane[i] : b.lane[i];
+        return a;
+    }
+    // _mm256_loadu_si256, _mm256_storeu_si256
+    static Vec Load(const int64_t* p) {
+        Vec r;
+        for (int i = 0; i < 8; ++i) r.lane[i] = p[i];
+        return r;
+    }
+    static void Store(int64_t* p, Vec v) {
+        for (int i = 0; i < 8; ++i) p[i] = v.lane[i];
     }
 };
