@@ -4,8 +4,8 @@
 #include <initializer_list>
 
 namespace {
-// Processors with AVX-512F but without IFMA take the scalar Fixed60 and long128 kernels on
-// that path.
+// Processors with AVX-512F but without IFMA take the AVX2 Fixed60 kernel and the scalar
+// long128 one on that path.
 bool IfmaOn(KernelPath p) {
 #if defined(__x86_64__)
     return p == KernelPath::Avx512 && __builtin_cpu_supports("avx512ifma");

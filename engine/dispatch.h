@@ -24,6 +24,7 @@ void ComputeStripDoubleScalar(int t);
 void ComputeStripDoubleAvx2(int t);
 void ComputeStripDoubleAvx512(int t);
 void ComputeStripFixed60Scalar(int t);
+void ComputeStripFixed60Avx2(int t);
 void ComputeStripFixed60Ifma(int t);
 void ComputeStripLong128Scalar(int t);
 void ComputeStripLong128Ifma(int t);

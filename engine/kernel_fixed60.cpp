@@ -11,6 +11,7 @@ void ComputeStripFixed60Scalar(int t) { StripWalk<Fixed60Arith>(t).Run(); }
 void ComputeStripFixed60(int t) {
 #if defined(__x86_64__)   // the vector kernels are built for x86-64 only
     if (Dispatch.Ifma) return ComputeStripFixed60Ifma(t);
+    if (Dispatch.Path != KernelPath::Scalar) return ComputeStripFixed60Avx2(t);
 #endif
     ComputeStripFixed60Scalar(t);
 }
