@@ -24,4 +24,9 @@ struct Long128Arith {
         // sx + sy >= 4 shows in the top six bits of the sum.
         return (Add128(sx, sy).hi >> 58) != 0;
     }
+
+    // Whether c lies in [-4, 4): an orbit from there stays within [-8, 8) until it escapes,
+    // since a pass that does not escape has |x|, |y| < 2, so |2xy| and |y^2 - x^2| are at
+    // most 4. The pass of the avx2 path needs no more range than that.
+    static bool CloseToOrigin(long128 c) { return ((c.hi + (uint64_t(1) << 58)) >> 59) == 0; }
 };

@@ -2,7 +2,8 @@
 // plain arrays of lanes, so that every lane shape runs on any processor: the eight-lane
 // AVX-512 one, odd shapes with tiny batches and patience, and the IFMA Fixed60 and long128
 // kernels and the Fixed60 lanes on 32-bit multiplies (AVX2) through the emulated
-// instructions (ifma_emul.h). Each must give the scalar
+// instructions (ifma_emul.h); the long128 lanes of the avx2 path, one orbit a lane, in
+// other shapes than the kernel's. Each must give the scalar
 // kernel's picture, pixel for pixel.
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "engine/simd_double_lanes.h"
 #include "engine/simd_fixed60_mul32.h"
 #include "engine/simd_fixed60_pass.h"
+#include "engine/simd_long128_mulx.h"
 #include "engine/simd_long128_pass.h"
 #include "tests/engine_reference.h"
 #include "tests/ifma_emul.h"
@@ -183,10 +185,25 @@ struct EmulLong128 {
     }
 };
 
+// The long128 lanes of the avx2 path in another shape. They need BMI2, as that path does;
+// without it the scalar kernel stands in.
+template <int W, int V, int B, int P>
+struct MulxLong128 : Long128MulxLanes<W> {
+    static constexpr int Vectors = V, Batch = B, Patience = P, Sieve = 0;
+};
+
 typedef void (*StripKernel)(int t);
 template <class K>
 void LaneStrip(int t) {
     LaneKernel<K>(t).Run();
+}
+
+template <class K>
+void MulxStrip(int t) {
+    if (__builtin_cpu_supports("bmi2"))
+        LaneStrip<K>(t);
+    else
+        ComputeStripLong128Scalar(t);
 }
 
 struct Path {
@@ -210,6 +227,7 @@ const Path Paths[] = {
     {"fixed60 on 32-bit multiplies 8x2", LaneStrip<EmulFixed60Mul32<2, 4, 64>>, ModeFixed60},
     {"fixed60 on 32-bit multiplies 8x1 batch 1", LaneStrip<EmulFixed60Mul32<1, 1, 2>>, ModeFixed60},
     {"long128 8x2", LaneStrip<EmulLong128>, ModeLong128},
+    {"long128 one orbit a lane 3x2 batch 2", MulxStrip<MulxLong128<3, 2, 2, 3>>, ModeLong128},
 };
 
 // The engine picks its strip kernels itself, so the tile is run here. ComputeTile on the tile
