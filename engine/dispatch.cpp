@@ -4,8 +4,8 @@
 #include <initializer_list>
 
 namespace {
-// Processors with AVX-512F but without IFMA take the AVX2 Fixed60 kernel and the scalar
-// long128 one on that path.
+// Processors with AVX-512F but without IFMA take the Fixed60 and long128 kernels of the avx2
+// path on that path.
 bool IfmaOn(KernelPath p) {
 #if defined(__x86_64__)
     return p == KernelPath::Avx512 && __builtin_cpu_supports("avx512ifma");
@@ -23,9 +23,12 @@ bool KernelPathSupported(KernelPath p) {
     switch (p) {
     case KernelPath::Scalar: return true;
 #if defined(__x86_64__)
-    case KernelPath::Avx2: return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+    // Every processor with AVX2 also has BMI2, which the long128 kernel of the path uses;
+    // some virtual machines hide it.
+    case KernelPath::Avx2:
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
     case KernelPath::Avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+        return __builtin_cpu_supports("avx512f") && KernelPathSupported(KernelPath::Avx2);
 #endif
     default: return false;
     }

@@ -27,4 +27,5 @@ void ComputeStripFixed60Scalar(int t);
 void ComputeStripFixed60Avx2(int t);
 void ComputeStripFixed60Ifma(int t);
 void ComputeStripLong128Scalar(int t);
+void ComputeStripLong128Avx2(int t);
 void ComputeStripLong128Ifma(int t);

@@ -11,6 +11,7 @@ void ComputeStripLong128Scalar(int t) { StripWalk<Long128Arith>(t).Run(); }
 void ComputeStripLong128(int t) {
 #if defined(__x86_64__)   // the vector kernels are built for x86-64 only
     if (Dispatch.Ifma) return ComputeStripLong128Ifma(t);
+    if (Dispatch.Path != KernelPath::Scalar) return ComputeStripLong128Avx2(t);
 #endif
     ComputeStripLong128Scalar(t);
 }

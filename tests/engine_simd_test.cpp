@@ -82,7 +82,7 @@ std::string RandomDecimal(std::mt19937& rng, double range) {
 TEST(KernelPaths, DispatchPicksTheBestSupportedPath) {
     EXPECT_EQ(Dispatch.Path, BestKernelPath());
     EXPECT_TRUE(KernelPathSupported(KernelPath::Scalar));
-    EXPECT_EQ(KernelPathSupported(KernelPath::Avx2), bool(__builtin_cpu_supports("avx2")));
+    EXPECT_EQ(KernelPathSupported(KernelPath::Avx2), __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2"));
     const KernelPath before = Dispatch.Path;
     for (KernelPath p : {KernelPath::Scalar, KernelPath::Avx2, KernelPath::Avx512}) {
         KernelPath parsed;
