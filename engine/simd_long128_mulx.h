@@ -2,10 +2,10 @@
 // the multiply that leaves the flags alone (BMI2's mulx), and the lanes of several such orbits
 // in step for the lane machinery (lane_kernel.h).
 //
-// A pass of Long128Arith::Pass is bound by its number of instructions, not by its chain: the
-// compiler's version takes about 150 micro-operations, spilling the words of its products and
-// moving them in and out of the registers the multiplies fix, which fill every integer port.
-// Written out, it takes about 100, so four orbits in step advance about 1.6 times as fast.
+// Several orbits in step keep the multiplier busy, but then the number of instructions of a
+// pass limits it: the compiler's version of Long128Arith::Pass takes about 150 micro-
+// operations, spilling the words of its products and moving them in and out of the registers
+// the multiplies fix, and fills every integer port. Written out, it takes about 100.
 //
 // Include inside a vector region whose instruction sets include "bmi2"
 // (engine/vector_region_begin.h); internal linkage, like everything compiled for one set.
