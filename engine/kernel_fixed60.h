@@ -16,6 +16,7 @@ struct Fixed60Arith {
     static Coord StartX(int t) { return StripStart.X60[t]; }
     static Coord StartY() { return StripStart.Y60; }
     static void Step(Coord& c) { c = WrapFixed60(uint64_t(c) + uint64_t(Calc.PixelStep60)); }
+    static Coord StepBy(Coord c, int k) { return WrapFixed60(uint64_t(c) + uint64_t(int64_t(k)) * uint64_t(Calc.PixelStep60)); }
     static Value PointX(Coord c) { return c; }
     static Value PointY(Coord c) { return c; }
 

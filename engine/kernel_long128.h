@@ -14,6 +14,11 @@ struct Long128Arith {
     static Coord StartX(int t) { return StripStart.X128[t]; }
     static Coord StartY() { return StripStart.Y128; }
     static void Step(Coord& c) { c = Add128(c, Calc.PixelStep128); }
+    // k >= 0 steps at once, modulo 2^128 as k single steps.
+    static Coord StepBy(Coord c, int k) {
+        const u128 s = ((u128(Calc.PixelStep128.hi) << 64) | Calc.PixelStep128.lo) * u128(uint64_t(k));
+        return Add128(c, {uint64_t(s), uint64_t(s >> 64)});
+    }
     static Value PointX(Coord c) { return c; }
     static Value PointY(Coord c) { return c; }
 

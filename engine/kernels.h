@@ -1,4 +1,5 @@
-// engine/kernels.h - one strip of the current tile in each number format.
+// engine/kernels.h - thread t's share of the current tile in each number format: the rows it
+// takes (TakeTileRow) until none is left or the slice is over.
 #pragma once
 
 void ComputeStripDouble(int t);

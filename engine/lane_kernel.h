@@ -84,10 +84,9 @@ public:
     static_assert(Lanes <= 32, "one bit per lane in a 32-bit word");
     static constexpr uint32_t WidthMask = Width >= 32 ? ~0u : (1u << (Width % 32)) - 1;   // one vector's lane bits
 
-    explicit LaneKernel(int t) : walk(t), strip(t), walkLimit(walk.Iteration()) {}
+    explicit LaneKernel(int t) : walk(t), walkLimit(walk.Iteration()) {}
 
     void Run() {
-        EdgeStoresFlush flush{strip};
         // The orbits are the loop's own variables, named by constant indices only, so that
         // they live in registers.
         Orbits o[Vectors];
@@ -345,7 +344,7 @@ private:
         sievedM = walkLimit - passes;
         // An escape in pass p, when the down-counter stood at limit - p + 1.
         const uint32_t done = seen & group;
-        if (K::StoreRuns && run && done != 0 && w.Stores(c0, Lanes) && c.TakeHeld(__builtin_popcount(done))) {
+        if (K::StoreRuns && run && done != 0 && c.TakeHeld(__builtin_popcount(done))) {
             // Counts and colours are set pass by pass, on the pixels that escaped in it. The
             // loop's fixed bound lets it unroll, which keeps both arrays in registers.
             int32_t counts[Lanes];
@@ -402,7 +401,6 @@ private:
     }
 
     StripWalk<Arith> walk;
-    const int strip;
     SliceCredit credit;
     // The pass index at which a lane's down-counter reaches 1; INT64_MAX for an idle lane.
     // Passes are numbered for the whole call, so lanes that go on need no update.

@@ -1,8 +1,10 @@
-// engine/strip.h - the strip walk the three kernels share, around an arithmetic of their own.
+// engine/strip.h - the walk over the tile the three kernels share, around an arithmetic of
+// their own.
 //
-// A kernel walks its strip of the current tile row by row, left to right. A pixel whose
-// WorkMask entry is -1 is iterated; any other entry is a known count and only copied and
-// recoloured. Two pending pixels are kept in flight at once (two lanes), because one orbit
+// A kernel walks the rows of the current tile it takes (TakeTileRow: each the next one
+// nobody has taken), each left to right. A pixel whose WorkMask entry is -1 is iterated; any
+// other entry is a known count and only copied and recoloured. Threads never work on the same
+// row, and rows lie far apart in memory, so no two processors store into the same cache line. Two pending pixels are kept in flight at once (two lanes), because one orbit
 // alone is a single chain of dependent operations that leaves the processor mostly idle.
 // A pixel is stored only when its orbit is finished, so when the slice runs out the pixels
 // still in flight simply stay -1 and are picked up again by the next call.
@@ -12,6 +14,7 @@
 //   A::Value                      a coordinate as the orbit uses it
 //   A::StartX(t), A::StartY()     the strip's first column and row coordinates
 //   A::Step(coord)                one pixel further
+//   A::StepBy(coord, k)           k pixels further, the same bits as k single steps
 //   A::PointX(cx), A::PointY(cy)  the orbit values of the walk coordinates
 //   A::Pass(x, y, cx, cy, nx, ny) one pass on z = (x, y): forms z' = (nx, ny) and tells
 //                                 whether z escapes
@@ -19,7 +22,7 @@
 #pragma once
 #include <cstdint>
 #include "engine/colour_rule.h"
-#include "engine/edge_stores.h"
+#include "engine/pixel_store.h"
 #include "engine/slice_credit.h"
 #include "engine/state.h"
 #include "engine/work.h"
@@ -28,9 +31,8 @@
 // How far ahead of a run of pending pixels its stores' cache lines are asked for: four runs
 // of 32 pixels.
 constexpr int StoreLead = 128;
-// Strips narrower than this have the cache lines of a row a few rows ahead asked for.
+// Tiles narrower than this have the cache lines of a row asked for as the walk takes it.
 constexpr int NarrowStrip = 64;
-constexpr int RowLead = 3;
 
 // The escape rule after one pass on z_k: the down-counter m is the result at an escape,
 // 0 when it runs out; otherwise m counts down, the caller moves on to z_(k+1) and gets -1.
@@ -96,16 +98,16 @@ template <class A>
 template <class A>
 class StripWalk {
 public:
-    explicit StripWalk(int t)
-        : x1(Work.TileX1[t][Work.TilePos]), x2(Work.TileX2[t][Work.TilePos]),
-          y2(Work.TileY2[t][Work.TilePos]), row(Work.TileY1[t][Work.TilePos]), col(x1),
-          width(Calc.WindowWidth), iteration(View.Iteration), color(View.Color),
-          offset(View.Offset), startX(A::StartX(t)), cx(startX), cy(A::StartY()),
-          edges(&EdgeStores[t]), keepBelow(t > 1 ? x1 + 32 : x1), keepFrom(t < Work.ThreadCount ? x2 - 31 : x2 + 1) {}
+    // The tile's first column is strip 1's, and its rows take the vertical start of strip 1.
+    explicit StripWalk(int)
+        : x1(TileRows.X1), x2(TileRows.X2), y2(TileRows.Y2), row(x2 >= x1 ? TakeTileRow() : y2 + 1), col(x1),
+          width(Calc.WindowWidth), iteration(View.Iteration), color(View.Color), offset(View.Offset),
+          startX(A::StartX(1)), cx(startX), cy(RowStart(row)) {
+        PrefetchRow(row);
+    }
 
     void Run() {
-        EdgeStoresFlush flush{int(edges - EdgeStores)};
-        if (row > y2 || x2 < x1) return;
+        if (row > y2) return;
         Lane<A> a, b;
         int ac = 0, ar = 0, bc = 0, br = 0;
         bool haveA = NextPending(a, ac, ar);
@@ -170,19 +172,23 @@ public:
             col = c;
             cx = x;
             if (n == room) return n;
-            ++row;
+            row = TakeTileRow();
             col = x1;
             cx = startX;
-            A::Step(cy);
-            PrefetchRow(row + RowLead);
+            cy = RowStart(row);
+            PrefetchRow(row);
         }
         return n;
     }
 
-    // Asks for the cache lines of row r of a narrow strip: its mask entries, read by the
-    // walk, and the entries its pixels are stored in. The rows of such a strip lie far apart
-    // in memory, a pattern the processor does not fetch ahead on its own; a wide strip's
-    // rows are long runs it does. Always inlined, as PrefetchStores.
+    // The vertical coordinate of row r.
+    static typename A::Coord RowStart(int r) { return A::StepBy(A::StartY(), r - TileRows.Y1); }
+
+    // Asks for the cache lines of row r of a narrow tile: its mask entries, read by the
+    // walk, and the entries its pixels are stored in. The rows of such a tile lie far apart
+    // in memory, a pattern the processor does not fetch ahead on its own; a wide tile's
+    // rows are long runs it does. The row is this thread's: a row ahead might be another's.
+    // Always inlined, as PrefetchStores.
     [[gnu::always_inline]] void PrefetchRow(int r) const {
         if (r > y2 || x2 < x1 || x2 - x1 >= NarrowStrip) return;
         for (int c = x1; c <= x2 + 15; c += 16) {
@@ -230,12 +236,8 @@ public:
         }
     }
 
-    // Whether the `len` columns from c0 are stored straight away (none is kept for the
-    // strip's end), as StoreRun needs.
-    bool Stores(int c0, int len) const { return c0 >= keepBelow && c0 + len <= keepFrom; }
-
     // Stores counts[j] at column c0 + j of row r0, for every j < len whose count is not -1,
-    // with colour colours[j]; Stores(c0, len) must hold.
+    // with colour colours[j].
     void StoreRun(int c0, int r0, int len, const int32_t* counts, const uint32_t* colours) {
         int32_t* n = &NAt(c0, r0);
         int32_t* mask = &MaskAt(c0, r0);
@@ -264,17 +266,7 @@ public:
     void Store(int c, int r, int32_t n) { StoreColoured(c, r, n, Colour(n)); }
 
     // As Store, with the pixel's colour already known.
-    void StoreColoured(int c, int r, int32_t n, uint32_t colour) {
-        if (!Kept(c, r, n, colour)) StorePixelColoured(c, r, n, width, colour);
-    }
-
-    // Keeps a pixel of the columns next to a neighbouring strip for the strip's end; false
-    // for the other columns (and when the list is full), which are stored straight away.
-    bool Kept(int c, int r, int32_t n, uint32_t colour) {
-        if ((c >= keepBelow && c < keepFrom) || edges->Length >= EdgeStoreList::Capacity) return false;
-        edges->Items[edges->Length++] = {c, r, n, colour};
-        return true;
-    }
+    void StoreColoured(int c, int r, int32_t n, uint32_t colour) { StorePixelColoured(c, r, n, width, colour); }
 
     uint32_t Colour(int32_t n) const { return CountColourWith(n, iteration, color, offset); }
 
@@ -288,6 +280,4 @@ private:
     uint32_t offset;
     typename A::Coord startX;
     typename A::Coord cx, cy;           // coordinates of the cursor's pixel
-    EdgeStoreList* edges;               // this strip's kept pixels
-    int keepBelow, keepFrom;            // columns below / from these are kept
 };

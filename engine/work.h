@@ -1,7 +1,10 @@
 // engine/work.h - tiles, threads and time slices.
 //
 // The picture is a 32 x 32 grid of tiles taken in a spiral from the centre; each tile is
-// cut into ThreadCount vertical strips computed at once, strip 1 on the main thread.
+// cut into ThreadCount vertical strips (the tables below, which also give the tile's
+// rectangle). The threads compute a tile together: each takes the tile's rows one at a time,
+// always the next one nobody has taken, so a thread that the system keeps off the processor
+// holds up at most the row it is in, and the tile never waits for work nobody has started.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -40,9 +43,19 @@ struct StripStartState {
 };
 extern StripStartState StripStart;
 
+// The tile being computed: its rectangle, whose rows the computing threads share out.
+struct TileRowsState {
+    int32_t X1, X2, Y1, Y2;
+};
+extern TileRowsState TileRows;
+int32_t TakeTileRow();    // the next row of the tile nobody has taken, Y2 + 1 when none is left
+
 void StartWorkers();      // ThreadCount, events, worker threads (once)
 void BuildTileTables();   // spiral and strips with their self-tests (fatal on failure)
 void ComputeTile();       // the tile at TilePos on all threads; see PrepareSlice
+// Opens the tile at TilePos for the kernels without computing it; ComputeTile does it first.
+// For tests that run a kernel on its own, on the main thread.
+void OpenTile();
 // Slice set-up before each ComputeTile; a non-live pass never reads the clock.
 void PrepareSlice();
 int32_t ThreadCountFor(int logicalProcessors, int threadsOption);   // the pure rule

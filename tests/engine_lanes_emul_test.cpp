@@ -230,19 +230,11 @@ const Path Paths[] = {
     {"long128 one orbit a lane 3x2 batch 2", MulxStrip<MulxLong128<3, 2, 2, 3>>, ModeLong128},
 };
 
-// The engine picks its strip kernels itself, so the tile is run here. ComputeTile on the tile
-// with every strip emptied sets up StripStart exactly as for the real one; then the strips
-// take the kernel under test one after the other, as ComputeTile runs them without workers.
+// The engine picks its strip kernels itself, so the tile is run here: opened as ComputeTile
+// opens it, then computed by the kernel under test on the main thread, which takes every row.
 void RunTile(StripKernel strip) {
-    const int p = Work.TilePos, n = Work.ThreadCount;
-    int32_t x2[MaxThreads + 1];
-    for (int t = 1; t <= n; ++t) {
-        x2[t] = Work.TileX2[t][p];
-        Work.TileX2[t][p] = Work.TileX1[t][p] - 1;
-    }
-    ComputeTile();
-    for (int t = 1; t <= n; ++t) Work.TileX2[t][p] = x2[t];
-    for (int t = 1; t <= n; ++t) strip(t);
+    OpenTile();
+    strip(1);
 }
 
 // One view: known counts from `known` where it is not -1, `threads` strips per tile, and,
@@ -351,8 +343,8 @@ TEST(LaneMachinery, ScatteredPendingPixelsAndTallStripsMatchScalar) {
 }
 
 // The whole picture as one tile, so that strips are long and their groups of pending pixels
-// are mostly runs side by side in a row: one strip, and two whose runs meet the columns kept
-// for the strips' ends; limits below and above the sieve's passes; scattered known counts;
+// are mostly runs side by side in a row: one strip, and two (which the kernel takes as one
+// tile, row by row); limits below and above the sieve's passes; scattered known counts;
 // and once in slices of 37 pixels.
 TEST(LaneMachinery, WholePictureStripsMatchScalar) {
     auto render = [](StripKernel strip, const Scene& s, int threads, const std::vector<int32_t>& known, int perSlice) {

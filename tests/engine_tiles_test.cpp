@@ -1,6 +1,7 @@
 // Work distribution without threads: the thread-count rule, the spiral, the strip tables with
 // their self-tests, and the time-slice set-up.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "engine/state.h"
@@ -82,6 +83,19 @@ TEST(Tiles, EveryPixelInExactlyOneStrip) {
     // Beyond 2^24 the single-precision strip width and band height no longer add up.
     EXPECT_EQ(FatalTextFor(16777217, 768), "X-Split");
     EXPECT_EQ(FatalTextFor(1024, 16777217), "Y-Split");
+}
+
+// The threads share a tile as the rectangle of its strips, whose rows it hands out once each,
+// from the top.
+TEST(Tiles, ATileHandsOutEachRowOnce) {
+    Tables(1000, 1079, 3);
+    for (int p : {0, 517, 1023}) {
+        Work.TilePos = p;
+        OpenTile();
+        EXPECT_TRUE(TileRows.X1 == Work.TileX1[1][p] && TileRows.X2 == Work.TileX2[3][p] &&
+                    TileRows.Y1 == Work.TileY1[1][p] && TileRows.Y2 == Work.TileY2[1][p]);
+        for (int row = TileRows.Y1; row <= TileRows.Y2 + 2; ++row) EXPECT_EQ(TakeTileRow(), std::min(row, TileRows.Y2 + 1));
+    }
 }
 
 TEST(Tiles, SliceSetUpAndIdleTiles) {
