@@ -64,8 +64,9 @@ int     PlatProcessorCount();       // logical processors
 void    PlatMessageBox(const char* text, const char* caption);   // modal, error icon, topmost
 [[noreturn]] void PlatExitProcess(int code);
 
-// Maps a large process-global buffer in now, on large pages where the system offers them,
-// keeping its contents: the first picture would otherwise pay a page fault per 4 KiB touched.
+// Maps a large process-global buffer in now, keeping its contents: the first picture would
+// otherwise pay a page fault per 4 KiB touched. Bounded: one write per page, and no waiting
+// for the system to reorganise memory for large pages.
 void    PlatMapInBuffer(void* buffer, size_t bytes);
 
 struct PlatLocalTime { int Year, Month, Day, Hour, Minute, Second; };
