@@ -3,16 +3,17 @@
 //
 // A kernel walks the rows of the current tile it takes (TakeTileRow: each the next one
 // nobody has taken), each left to right. A pixel whose WorkMask entry is -1 is iterated; any
-// other entry is a known count and only copied and recoloured. Threads never work on the same
-// row, and rows lie far apart in memory, so no two processors store into the same cache line. Two pending pixels are kept in flight at once (two lanes), because one orbit
-// alone is a single chain of dependent operations that leaves the processor mostly idle.
+// other entry is a known count and only copied and recoloured. Threads never work on the
+// same row, and rows lie far apart in memory, so no two processors store into the same cache
+// line. Two pending pixels are kept in flight at once (two lanes), because one orbit alone
+// is a single chain of dependent operations that leaves the processor mostly idle.
 // A pixel is stored only when its orbit is finished, so when the slice runs out the pixels
 // still in flight simply stay -1 and are picked up again by the next call.
 //
 // The arithmetic A provides:
 //   A::Coord                      a coordinate as the walk steps it
 //   A::Value                      a coordinate as the orbit uses it
-//   A::StartX(t), A::StartY()     the strip's first column and row coordinates
+//   A::StartX(t), A::StartY()     the first column and row coordinates of strip t
 //   A::Step(coord)                one pixel further
 //   A::StepBy(coord, k)           k pixels further, the same bits as k single steps
 //   A::PointX(cx), A::PointY(cy)  the orbit values of the walk coordinates

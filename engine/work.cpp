@@ -23,14 +23,17 @@ namespace {
 template <class Ready>
 bool PollFor(uint64_t ticks, Ready ready) {
 #if defined(__x86_64__) || defined(__i386__)
-    const uint64_t start = __rdtsc();
-    do {
+    for (const uint64_t start = __rdtsc();;) {
         for (int k = 0; k < 8; ++k) {
             if (ready()) return true;
             __builtin_ia32_pause();
         }
-    } while (__rdtsc() - start < ticks);
-    return ready();
+        // After a few microseconds, the processor is offered to the others between polls: a
+        // thread waited for that shares it (the machine being busy) then runs at once.
+        const uint64_t waited = __rdtsc() - start;
+        if (waited >= ticks) return ready();
+        if (waited >= ticks / 8) std::this_thread::yield();
+    }
 #else
     for (uint64_t i = 0; i < ticks / 64; ++i)
         if (ready()) return true;
