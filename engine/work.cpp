@@ -17,22 +17,25 @@ TileRowsState   TileRows;
 
 namespace {
 // Polls `ready` for about `ticks` time-stamp counter ticks (tens of microseconds at the
-// ticks below), pausing between polls, which lets the other hardware thread of the core run;
-// true as soon as it holds. Bounded in time rather than in polls: a pause lasts from a few to
-// over a hundred cycles, depending on the processor.
+// ticks below), pausing between polls, which lets the other hardware thread of the core run,
+// and, if `offer`, yielding the processor after the first few microseconds; true as soon as
+// it holds. Bounded in time rather than in polls: a pause lasts from a few to over a hundred
+// cycles, depending on the processor.
 template <class Ready>
-bool PollFor(uint64_t ticks, Ready ready) {
+bool PollFor(uint64_t ticks, bool offer, Ready ready) {
 #if defined(__x86_64__) || defined(__i386__)
     for (const uint64_t start = __rdtsc();;) {
         for (int k = 0; k < 8; ++k) {
             if (ready()) return true;
             __builtin_ia32_pause();
         }
-        // After a few microseconds, the processor is offered to the others between polls: a
-        // thread waited for that shares it (the machine being busy) then runs at once.
+        // A worker with nothing to do offers the processor to others after a few microseconds:
+        // the main thread, when it shares that processor on a busy machine, then runs at
+        // once. The main thread does not: it has the tile's work, and on a busy machine
+        // other programs would keep it off the processor for their whole slice.
         const uint64_t waited = __rdtsc() - start;
         if (waited >= ticks) return ready();
-        if (waited >= ticks / 8) std::this_thread::yield();
+        if (offer && waited >= ticks / 8) std::this_thread::yield();
     }
 #else
     for (uint64_t i = 0; i < ticks / 64; ++i)
@@ -63,7 +66,7 @@ void Signal(Event& e) {
 // microseconds without an event the thread sleeps, so a worker that waits in vain leaves the
 // processor to the threads that compute: with rows shared out, the tile does not wait for it.
 void Await(Event& e) {
-    if (PollFor(WorkerPollTicks, [&] {
+    if (PollFor(WorkerPollTicks, true, [&] {
             return e.Signalled.load(std::memory_order_relaxed) != 0 && e.Signalled.exchange(0, std::memory_order_acquire) != 0;
         }))
         return;
@@ -103,7 +106,7 @@ void CloseTile() { Queue.Word.fetch_and(~RowsMask, std::memory_order_relaxed); }
 // which takes microseconds, so the main thread polls for a short while; then it sleeps, so
 // that a worker kept off the processor by another program gets the processor back.
 void AwaitWorkersOut() {
-    if (PollFor(MainPollTicks, [] { return (Queue.Word.load(std::memory_order_acquire) & InsideMask) == 0; })) return;
+    if (PollFor(MainPollTicks, false, [] { return (Queue.Word.load(std::memory_order_acquire) & InsideMask) == 0; })) return;
     for (uint64_t w; ((w = Queue.Word.load(std::memory_order_acquire)) & InsideMask) != 0;)
         Queue.Word.wait(w, std::memory_order_acquire);
 }
