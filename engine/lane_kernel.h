@@ -237,7 +237,7 @@ private:
         Value px{}, py{};
         stop[i] = INT64_MAX;
         busy &= ~(1u << i);
-        int pc, pr;   // the pixel's column and row, in registers while pixels pass through
+        int pc = 0, pr = 0;   // the pixel's column and row, in registers while pixels pass through
         while (w.NextPending(l, pc, pr)) {
             Value nx, ny;
             const bool first = Arith::Pass(l.x, l.y, l.cx, l.cy, nx, ny);
