@@ -10,10 +10,9 @@ ViewParams  View;
 CalcState   Calc;
 // The picture-sized buffers start on large-page boundaries, so the system can back them with
 // large pages (see InitEngineState).
-constexpr size_t LargePage = size_t(2) << 20;
-alignas(LargePage) CountArrays Counts;
-alignas(LargePage) uint32_t    ScreenImage[MaxPixels];
-alignas(LargePage) uint32_t    ProgressImage[MaxPixels];
+alignas(PlatLargePageAlignment) CountArrays Counts;
+alignas(PlatLargePageAlignment) uint32_t    ScreenImage[MaxPixels];
+alignas(PlatLargePageAlignment) uint32_t    ProgressImage[MaxPixels];
 uint32_t Palette[256];
 
 void FatalError(const char* text) {

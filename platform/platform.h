@@ -68,6 +68,13 @@ void    PlatMessageBox(const char* text, const char* caption);   // modal, error
 // otherwise pay a page fault per 4 KiB touched. Bounded: one write per page, and no waiting
 // for the system to reorganise memory for large pages.
 void    PlatMapInBuffer(void* buffer, size_t bytes);
+// Where such a buffer starts, so that its large pages begin with its first byte. Windows has
+// none for a program's own buffers, and its object files cannot align that far.
+#ifdef _WIN32
+constexpr size_t PlatLargePageAlignment = 4096;
+#else
+constexpr size_t PlatLargePageAlignment = size_t(2) << 20;
+#endif
 
 struct PlatLocalTime { int Year, Month, Day, Hour, Minute, Second; };
 PlatLocalTime PlatGetLocalTime();
