@@ -57,7 +57,7 @@ int WorkersStarted = 1;   // threads 2 .. WorkersStarted exist
 
 void Signal(Event& e) {
     e.Signalled.store(1, std::memory_order_release);
-    e.Signalled.notify_one();   // a system call only when the other thread sleeps
+    PlatWakeOne(e.Signalled);
 }
 
 // Waits for an event, first polling it for a while: tiles follow each other within
@@ -70,7 +70,7 @@ void Await(Event& e) {
             return e.Signalled.load(std::memory_order_relaxed) != 0 && e.Signalled.exchange(0, std::memory_order_acquire) != 0;
         }))
         return;
-    while (e.Signalled.exchange(0, std::memory_order_acquire) == 0) e.Signalled.wait(0, std::memory_order_acquire);
+    while (e.Signalled.exchange(0, std::memory_order_acquire) == 0) PlatWaitWhileEqual(e.Signalled, 0);
 }
 
 // The tile's rows and the workers computing it, in one word, so that a worker joins only
@@ -96,7 +96,7 @@ bool JoinTile() {
 
 void LeaveTile() {
     const uint64_t before = Queue.Word.fetch_sub(OneInside, std::memory_order_release);
-    if ((before & InsideMask) == OneInside) Queue.Word.notify_one();   // the last one out
+    if ((before & InsideMask) == OneInside) PlatWakeOne(Queue.Word);   // the last one out
 }
 
 // No more rows for anyone: after a slice has ended, late workers find nothing to do.
@@ -108,7 +108,7 @@ void CloseTile() { Queue.Word.fetch_and(~RowsMask, std::memory_order_relaxed); }
 void AwaitWorkersOut() {
     if (PollFor(MainPollTicks, false, [] { return (Queue.Word.load(std::memory_order_acquire) & InsideMask) == 0; })) return;
     for (uint64_t w; ((w = Queue.Word.load(std::memory_order_acquire)) & InsideMask) != 0;)
-        Queue.Word.wait(w, std::memory_order_acquire);
+        PlatWaitWhileEqual(Queue.Word, w);
 }
 
 void ComputeStrip(int t) {

@@ -7,6 +7,7 @@
 //
 // Drawing calls are valid only while the window procedure handles WM_PAINT.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -75,6 +76,15 @@ constexpr size_t PlatLargePageAlignment = 4096;
 #else
 constexpr size_t PlatLargePageAlignment = size_t(2) << 20;
 #endif
+
+// A thread sleeps on a 32-bit word until another thread changes it and wakes it. The wait
+// returns at once when the word no longer holds value, and may also return for no reason,
+// so the caller looks at the word again; the wake reaches one thread sleeping on the word.
+void    PlatWaitWhileEqual(std::atomic<uint32_t>& word, uint32_t value);
+void    PlatWakeOne(std::atomic<uint32_t>& word);
+// The same on a 64-bit word.
+void    PlatWaitWhileEqual(std::atomic<uint64_t>& word, uint64_t value);
+void    PlatWakeOne(std::atomic<uint64_t>& word);
 
 struct PlatLocalTime { int Year, Month, Day, Hour, Minute, Second; };
 PlatLocalTime PlatGetLocalTime();
