@@ -46,7 +46,7 @@ TEST(StartUp, ArgumentsSetWindowThreadsAndPicturesFolder) {
     EXPECT_EQ(Calc.WindowHeight, 756);
     EXPECT_EQ(Work.ThreadCount, 3);
     EXPECT_EQ(Cycle.FormatOption, -1);
-    EXPECT_EQ(std::string(App.PicturesFolder), dir / "bin/Pictures/");
+    EXPECT_EQ(App.PicturesFolder, ProgramFolder(self.c_str()) + "Pictures" + PlatPathSeparator());
     EXPECT_EQ(Work.TilePos, -1);
     EXPECT_TRUE(HeadlessWindowExists());
     EXPECT_EQ(HeadlessWindowX(), 288);
@@ -79,7 +79,7 @@ TEST(StartUp, ProgramPathWithoutSeparatorUsesTheCurrentFolder) {
     // The full path of a bare name always holds a separator here; the rule for a path
     // without one is only reachable when the full path cannot be formed.
     StartProgram({"zentrix"});
-    EXPECT_NE(std::strstr(App.PicturesFolder, "Pictures/"), nullptr);
+    EXPECT_NE(std::strstr(App.PicturesFolder, (std::string("Pictures") + PlatPathSeparator()).c_str()), nullptr);
 }
 
 TEST(FirstPicture, CompletesAfter1024TileStepsWithTheKernelsColours) {
@@ -288,18 +288,20 @@ std::string ViewFile(int32_t zoom) {
 
 TEST(StartUp, FileArgumentsAreLookedUpHereThenInThePicturesFolder) {
     ScratchFolder dir;
-    std::filesystem::create_directory(dir.Path / "Pictures");
-    WriteWholeFile(dir / "Pictures/view.zxp", ViewFile(5));
-    WriteWholeFile(dir / "Pictures/other", ViewFile(6));
-    std::filesystem::current_path(dir.Path);
     const std::string self = dir / "zentrix";
+    const std::filesystem::path pictures = ProgramFolder(self.c_str()) + "Pictures";
+    const std::string view = (pictures / "view.zxp").string(), other = (pictures / "other").string();
+    std::filesystem::create_directory(pictures);
+    WriteWholeFile(view, ViewFile(5));
+    WriteWholeFile(other, ViewFile(6));
+    std::filesystem::current_path(dir.Path);
     HeadlessSetScreen(320, 200);
     // "view" is neither here nor "view.zxp" here: the Pictures folder supplies view.zxp.
     StartProgram({self.c_str(), "view", "4"});
     EXPECT_EQ(Messages.LoadState, 1);
     EXPECT_EQ(LoadedParams.ld_Zoom, 5);
     EXPECT_EQ(Work.ThreadsOption, 4);
-    EXPECT_EQ(std::string(Messages.MessageFileName), dir / "Pictures/view.zxp");
+    EXPECT_EQ(std::string(Messages.MessageFileName), view);
     // A file in the current folder comes first, and only the first valid file is used.
     HeadlessPumpUntilIdle();
     EXPECT_EQ(View.ld_Zoom, 5);           // the first picture shows the loaded view
@@ -311,4 +313,7 @@ TEST(StartUp, FileArgumentsAreLookedUpHereThenInThePicturesFolder) {
     ReadCommandLine(2, here);
     EXPECT_EQ(LoadedParams.ld_Zoom, 7);
     EXPECT_STREQ(Messages.MessageFileName, "view.zxp");
+    // Where the Pictures folder lies outside the scratch folder, only what the test wrote goes.
+    std::error_code ec;
+    std::filesystem::remove(view, ec), std::filesystem::remove(other, ec), std::filesystem::remove(pictures, ec);
 }

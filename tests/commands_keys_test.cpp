@@ -75,7 +75,7 @@ TEST(KeyTables, CtrlSSavesShiftSAndSDoNothing) {
     namespace fs = std::filesystem;
     fs::path dir = fs::temp_directory_path() / ("zentrix-keys-" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    StartSmall(false, (dir / "zentrix").c_str());
+    StartSmall(false, (dir / "zentrix").string().c_str());
     Press('S', VK_SHIFT);
     Press('S');
     EXPECT_FALSE(fs::exists(dir / "Pictures"));
@@ -87,6 +87,9 @@ TEST(KeyTables, CtrlSSavesShiftSAndSDoNothing) {
     EXPECT_TRUE(fs::exists(stem + ".png"));
     PumpUntilPictureDone();
     EXPECT_EQ(Messages.MessageCode, 255);
+    // Where the Pictures folder lies beside the test program, only what the test wrote goes.
+    std::error_code ec;
+    fs::remove(stem + ".zxp", ec), fs::remove(stem + ".png", ec), fs::remove(App.PicturesFolder, ec);
     fs::remove_all(dir);
 }
 

@@ -1,13 +1,12 @@
 // tests/files_save_test.cpp - SaveView: names, folders, both files, and failures that must
 // be reported as failures without leaving partial files.
 #include <gtest/gtest.h>
-#include <csignal>
 #include <cstring>
 #include <string>
-#include <sys/resource.h>
 #include "app/app.h"
 #include "files/export.h"
 #include "files/params.h"
+#include "tests/file_size_limit.h"
 #include "tests/files_test_util.h"
 #include "platform/headless/headless.h"
 #include "render/cycle.h"
@@ -40,17 +39,9 @@ void SetUpView() {
 }
 
 void UsePicturesFolder(const std::string& folder) {
-    std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, "%s/", folder.c_str());
+    std::snprintf(App.PicturesFolder, sizeof App.PicturesFolder, "%s%c", folder.c_str(), PlatPathSeparator());
     HeadlessSetLocalTime(SaveTime);
     Messages.MessageCode = 0;
-}
-
-// Saves with the file-size limit of a nearly full disk.
-void SaveWithFileSizeLimit(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);   // a refused write then fails with an error instead
-    rlimit limit{bytes, bytes};
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    SaveView(App.PicturesFolder);
 }
 
 // Every save test starts with a view, a 20 x 10 picture and a Pictures folder that does
@@ -72,7 +63,7 @@ TEST_F(Saving, WritesBothFilesNamedAfterTheTimeAndCreatesTheFolder) {
     SetUpPicture(40, 30);
     SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 1);
-    const std::string stem = Pictures + "/2024-03-03-09-05-07";
+    const std::string stem = Pictures + PlatPathSeparator() + "2024-03-03-09-05-07";
     EXPECT_EQ(std::string(Messages.MessageFileName), stem);
     EXPECT_EQ(FolderEntries(Pictures),
               (std::vector<std::string>{"2024-03-03-09-05-07.png", "2024-03-03-09-05-07.zxp"}));
@@ -107,7 +98,7 @@ TEST_F(Saving, MissingOrUnusableParentFolderFailsAndWritesNothing) {
     UsePicturesFolder(Dir / "missing/Pictures");
     SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
-    EXPECT_EQ(std::string(Messages.MessageFileName), Dir / "missing/Pictures/2024-03-03-09-05-07");
+    EXPECT_EQ(Messages.MessageFileName, App.PicturesFolder + std::string("2024-03-03-09-05-07"));
     EXPECT_TRUE(FolderEntries(Dir.Path).empty());
 
     WriteWholeFile(Dir / "plain-file", "x");   // a parent that is not a folder cannot take one
@@ -125,14 +116,16 @@ TEST_F(Saving, ParameterFileThatCannotBeWrittenFailsWithoutAPicture) {
 }
 
 TEST_F(Saving, FullDiskForTheParameterFileIsAFailureWithNoFileLeft) {
-    SaveWithFileSizeLimit(100);
+    REQUIRE_FILE_SIZE_LIMIT(100);   // a nearly full disk
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_TRUE(FolderEntries(Pictures).empty());
 }
 
 TEST_F(Saving, FullDiskForThePictureKeepsTheParameterFileAndNoPartialPicture) {
     SetUpPicture(64, 64);   // about 12 KB of noise
-    SaveWithFileSizeLimit(4096);
+    REQUIRE_FILE_SIZE_LIMIT(4096);
+    SaveView(App.PicturesFolder);
     EXPECT_EQ(Messages.MessageCode, 2);
     EXPECT_EQ(FolderEntries(Pictures), std::vector<std::string>{"2024-03-03-09-05-07.zxp"});
 }

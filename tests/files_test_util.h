@@ -1,23 +1,27 @@
-// tests/files_test_util.h - scratch folders and file reads for the file tests.
+// tests/files_test_util.h - scratch folders, file reads and PNG decoding for the file tests.
 #pragma once
 #include <algorithm>
-#include <cstring>
-#include <png.h>
-#include <cstdlib>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb_image.h>
 
 // A fresh folder under the system's temporary folder, removed by the destructor.
 struct ScratchFolder {
     std::filesystem::path Path;
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zentrix-files-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        Path = mkdtemp(name.data());
+        std::random_device seed;
+        std::mt19937_64 draw(seed());
+        const auto temp = std::filesystem::temp_directory_path();
+        do Path = temp / ("zentrix-files-" + std::to_string(draw()));
+        while (!std::filesystem::create_directory(Path));
     }
     ~ScratchFolder() {
         std::error_code ignored;
@@ -44,19 +48,20 @@ inline std::vector<std::string> FolderEntries(const std::filesystem::path& folde
     return names;
 }
 
-// A PNG file decoded by libpng; pixels only for 8-bit RGB.
+// A PNG file decoded by stb_image, a decoder of its own; pixels only for 8-bit RGB.
 struct Decoded {
     uint32_t Width = 0, Height = 0;
     int BitDepth = 0, ColorType = 0, Interlace = 0;
     std::vector<uint32_t> Pixels;   // 0x00RRGGBB
 };
+constexpr int PngTruecolour = 2, PngNoInterlace = 0;   // IHDR's colour type and interlace method
 
 inline uint32_t BigEndian32(const std::string& s, size_t at) {
     return uint32_t(uint8_t(s[at])) << 24 | uint32_t(uint8_t(s[at + 1])) << 16 | uint32_t(uint8_t(s[at + 2])) << 8 |
            uint8_t(s[at + 3]);
 }
 
-// The header fields come straight from the IHDR bytes; the pixels from libpng.
+// The header fields come straight from the IHDR bytes; the pixels from the decoder.
 inline bool Decode(const std::string& file, Decoded* d) {
     if (file.size() < 33 || file.compare(12, 4, "IHDR") != 0) return false;
     d->Width = BigEndian32(file, 16);
@@ -64,14 +69,14 @@ inline bool Decode(const std::string& file, Decoded* d) {
     d->BitDepth = uint8_t(file[24]);
     d->ColorType = uint8_t(file[25]);
     d->Interlace = uint8_t(file[28]);
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) return false;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
+    int w = 0, h = 0, channels = 0;
+    stbi_uc* rgb = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(file.data()), int(file.size()), &w, &h,
+                                         &channels, 3);
+    if (!rgb) return false;
+    const bool sized = uint32_t(w) == d->Width && uint32_t(h) == d->Height;
     d->Pixels.clear();
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3) d->Pixels.push_back(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
-    return true;
+    for (size_t i = 0; sized && i < size_t(w) * size_t(h) * 3; i += 3)
+        d->Pixels.push_back(uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
+    stbi_image_free(rgb);
+    return sized;
 }

@@ -1,34 +1,21 @@
-// Files on a POSIX system: full paths, folders, reads, and writes that replace a file
-// whole or not at all.
+// Files: full paths, folders, reads, and writes that replace a file whole or not at all.
 #include <gtest/gtest.h>
-#include <csignal>
-#include <cstdlib>
-#include <dirent.h>
+#include <filesystem>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include "platform/platform.h"
+#include "tests/file_size_limit.h"
+#include "tests/files_test_util.h"
 
 namespace {
+const char Sep = PlatPathSeparator();
+
 // A fresh folder per test, removed with everything in it afterwards.
 class Files : public ::testing::Test {
 protected:
-    std::string Dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/zentrix_files_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        Dir = tmpl;
-    }
-    void TearDown() override { std::system(("rm -rf '" + Dir + "'").c_str()); }
-    std::string At(const char* name) const { return Dir + "/" + name; }
-    int Entries() const {
-        int n = 0;
-        DIR* d = opendir(Dir.c_str());
-        while (dirent* e = readdir(d)) n += e->d_name[0] != '.';
-        closedir(d);
-        return n;
-    }
+    ScratchFolder Dir;
+    std::string Folder() const { return Dir.Path.string(); }
+    std::string At(const char* name) const { return Folder() + Sep + name; }
+    int Entries() const { return (int)FolderEntries(Dir.Path).size(); }
     std::string Read(const std::string& path) const {
         char buf[4096];
         int64_t n = PlatReadFile(path.c_str(), buf, sizeof buf);
@@ -38,14 +25,16 @@ protected:
 }  // namespace
 
 TEST(FullPath, ResolvesRelativeNamesAndDotsWithoutTheFileExisting) {
-    char cwd[4096], out[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    // The root is "/" on POSIX, the current drive's "C:\" on Windows.
+    const std::filesystem::path here = std::filesystem::current_path();
+    const std::string cwd = here.string(), root = here.root_name().string() + Sep;
+    char out[4096];
     ASSERT_TRUE(PlatFullPath("no_such_dir/./x/../z.exe", out, sizeof out));
-    EXPECT_EQ(std::string(out), std::string(cwd) + (std::string(cwd) == "/" ? "" : "/") + "no_such_dir/z.exe");
+    EXPECT_EQ(std::string(out), cwd + (cwd == root ? "" : std::string(1, Sep)) + "no_such_dir" + Sep + "z.exe");
     ASSERT_TRUE(PlatFullPath("/a//b/../../../c", out, sizeof out));
-    EXPECT_STREQ(out, "/c");
+    EXPECT_EQ(std::string(out), root + "c");
     ASSERT_TRUE(PlatFullPath("/", out, sizeof out));
-    EXPECT_STREQ(out, "/");
+    EXPECT_EQ(std::string(out), root);
     EXPECT_FALSE(PlatFullPath("", out, sizeof out));
     EXPECT_FALSE(PlatFullPath("/abcdef", out, 5));   // does not fit
 }
@@ -54,7 +43,8 @@ TEST_F(Files, ExistsMeansARegularFile) {
     EXPECT_FALSE(PlatFileExists(At("a").c_str()));
     ASSERT_TRUE(PlatWriteFile(At("a").c_str(), "x", 1));
     EXPECT_TRUE(PlatFileExists(At("a").c_str()));
-    EXPECT_FALSE(PlatFileExists(Dir.c_str()));
+    EXPECT_FALSE(PlatFileExists(Folder().c_str()));
+    EXPECT_FALSE(PlatFileExists(Sep == '/' ? "/dev/null" : "NUL"));   // a device is no file
 }
 
 TEST_F(Files, CreateFolderMakesOneLevelAndAcceptsAnExistingFolder) {
@@ -72,7 +62,8 @@ TEST_F(Files, ReadStopsAtTheLimitAndRefusesFolders) {
     EXPECT_EQ(std::string(buf, 4), "0123");
     EXPECT_EQ(PlatReadFile(At("t").c_str(), buf, sizeof buf), 10);
     EXPECT_EQ(PlatReadFile(At("missing").c_str(), buf, sizeof buf), -1);
-    EXPECT_EQ(PlatReadFile(Dir.c_str(), buf, sizeof buf), -1);
+    EXPECT_EQ(PlatReadFile(Folder().c_str(), buf, sizeof buf), -1);
+    EXPECT_EQ(PlatReadFile(Sep == '/' ? "/dev/zero" : "NUL", buf, sizeof buf), -1);
 }
 
 TEST_F(Files, WriteReplacesAnExistingFileAndLeavesNothingElse) {
@@ -87,16 +78,11 @@ TEST_F(Files, WriteReplacesAnExistingFileAndLeavesNothingElse) {
 TEST_F(Files, WriteCutOffHalfwayLeavesTheOldFileAndNoPartialOne) {
     ASSERT_TRUE(PlatWriteFile(At("v.png").c_str(), "old picture", 11));
     // A file-size limit makes the disk refuse the bytes part way through, as a full disk does.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    REQUIRE_FILE_SIZE_LIMIT(1000);
     std::string big(5000, 'p');
     bool ok = PlatWriteFile(At("v.png").c_str(), big.data(), (int64_t)big.size());
     bool okNew = PlatWriteFile(At("fresh.png").c_str(), big.data(), (int64_t)big.size());
-    setrlimit(RLIMIT_FSIZE, &saved);
+    LiftFileSizeLimit();
     EXPECT_FALSE(ok);
     EXPECT_FALSE(okNew);
     EXPECT_EQ(Read(At("v.png")), "old picture");
@@ -108,9 +94,7 @@ TEST_F(Files, WriteThatCannotReplaceItsTargetLeavesNothing) {
     ASSERT_TRUE(PlatCreateFolder(At("taken").c_str()));
     EXPECT_FALSE(PlatWriteFile(At("taken").c_str(), "x", 1));   // a folder is in the way
     EXPECT_FALSE(PlatWriteFile(At("no/such/folder").c_str(), "x", 1));
-    struct stat st;
-    EXPECT_EQ(stat(At("taken").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_TRUE(std::filesystem::is_directory(At("taken")));
     EXPECT_EQ(Entries(), 1);
 }
 
