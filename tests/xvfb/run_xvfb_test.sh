@@ -61,19 +61,9 @@ echo "the window shows the headless picture after $n screenshots"
 convert "shot-$n.ppm" -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$work/zentrix-window.png" 2>/dev/null &&
     echo "screenshot of the window: $work/zentrix-window.png"
 
-# Esc reaches the window under the pointer: a bare server gives the focus to it. A key sent
-# while the focus is still moving can be lost, so Esc is repeated until the program ends.
+# Esc reaches the window under the pointer: a bare server gives the focus to it.
 xdotool mousemove $((win_x + win_w / 2)) $((win_y + win_h / 2))
-for attempt in 1 2 3 4 5; do
-    xdotool key Escape
-    for _ in $(seq 25); do
-        kill -0 "$app_pid" 2>/dev/null || break 2
-        [ "$(ps -o stat= -p "$app_pid" 2>/dev/null | cut -c1)" = "Z" ] && break 2
-        sleep 0.2
-    done
-    echo "Esc number $attempt did not end the explorer"
-done
-wait_for_exit "$exit_timeout"
+escape_until_exit "$exit_timeout"
 echo "the explorer ended with exit code $app_code"
 [ -s zentrix.err ] && { echo "its error output:"; cat zentrix.err; }
 [ "$app_code" -eq 0 ]
