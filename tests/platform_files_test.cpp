@@ -1,5 +1,6 @@
 // Files: full paths, folders, reads, and writes that replace a file whole or not at all.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include "platform/platform.h"
@@ -53,6 +54,25 @@ TEST_F(Files, CreateFolderMakesOneLevelAndAcceptsAnExistingFolder) {
     EXPECT_FALSE(PlatCreateFolder(At("x/y").c_str()));
     ASSERT_TRUE(PlatWriteFile(At("file").c_str(), "x", 1));
     EXPECT_FALSE(PlatCreateFolder(At("file").c_str()));
+}
+
+TEST_F(Files, FolderWritableMeansAFolderThatTakesFilesOrCanBeMadeInOne) {
+    ASSERT_TRUE(PlatWriteFile(At("file").c_str(), "x", 1));
+    const std::string deeper = At("new") + Sep + "deeper", underFile = At("file") + Sep + "x";
+    const struct { std::string Path; bool Writable; } rows[] = {
+        {Folder(), true}, {At("new"), true}, {deeper, false}, {At("file"), false}, {underFile, false}, {"", false},
+    };
+    for (const auto& r : rows) EXPECT_EQ(PlatFolderWritable(r.Path.c_str()), r.Writable) << r.Path;
+    EXPECT_EQ(Entries(), 1);   // asking leaves nothing behind
+}
+
+TEST(UserPictures, IsAnAbsoluteFolderWithoutAFinalSeparator) {
+    char folder[4096], full[4096];
+    ASSERT_TRUE(PlatUserPicturesFolder(folder, sizeof folder));
+    ASSERT_TRUE(PlatFullPath(folder, full, sizeof full));
+    EXPECT_STREQ(folder, full);
+    EXPECT_NE(folder[std::strlen(folder) - 1], Sep);
+    EXPECT_FALSE(PlatUserPicturesFolder(folder, 4));   // does not fit
 }
 
 TEST_F(Files, ReadStopsAtTheLimitAndRefusesFolders) {
