@@ -187,17 +187,6 @@ void PlatAbandonFile(PlatFileWriter* f) {
     delete f;
 }
 
-bool PlatWriteFile(const char* path, const void* data, int64_t bytes) {
-    if (bytes < 0 || (!data && bytes > 0)) return false;
-    PlatFileWriter* f = PlatBeginFile(path);
-    if (!f) return false;
-    if (!PlatWriteBytes(f, data, bytes)) {
-        PlatAbandonFile(f);
-        return false;
-    }
-    return PlatFinishFile(f);
-}
-
 bool PlatRenameFile(const char* from, const char* to) {
     return from && to && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
 }
