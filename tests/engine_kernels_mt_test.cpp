@@ -2,11 +2,9 @@
 // and resumed, and threads that must take turns on one processor give the counts of one
 // uninterrupted single-threaded run.
 #include <gtest/gtest.h>
-#include <dirent.h>
-#include <sched.h>
-#include <cstdlib>
 #include <vector>
 #include "tests/engine_reference.h"
+#include "tests/processor_pinning.h"
 #include "platform/headless/headless.h"
 
 using ref::Scene;
@@ -83,26 +81,11 @@ TEST(KernelThreads, SlicedTilesResumeToTheSameCounts) {
 // not at all, or is stopped in the middle of its rows.
 TEST(KernelThreads, ThreadsTakingTurnsOnOneProcessorGiveTheSameCounts) {
     const std::vector<int32_t> want[] = {SingleThreaded(Scenes[0]), SingleThreaded(Scenes[1]), SingleThreaded(Scenes[2])};
-    cpu_set_t one, all;
-    sched_getaffinity(0, sizeof all, &all);
-    CPU_ZERO(&one);
-    for (int c = 0; c < CPU_SETSIZE; ++c)
-        if (CPU_ISSET(c, &all)) {
-            CPU_SET(c, &one);
-            break;
-        }
-    auto pinAll = [](const cpu_set_t& set) {
-        DIR* tasks = opendir("/proc/self/task");
-        ASSERT_NE(tasks, nullptr);
-        while (dirent* e = readdir(tasks))
-            if (e->d_name[0] != '.') sched_setaffinity(std::atoi(e->d_name), sizeof set, &set);
-        closedir(tasks);
-    };
-    pinAll(one);
+    if (!PinThreadsToOneProcessor()) GTEST_SKIP() << "this system cannot pin threads to a processor";
     for (int k = 0; k < 3; ++k) {
         ref::Install(Scenes[k], 8);
         ref::RunPass();
         EXPECT_EQ(Picture(Scenes[k]), want[k]) << "mode " << int(Calc.NumberMode);
     }
-    pinAll(all);
+    UnpinThreads();
 }
