@@ -22,6 +22,15 @@ namespace {
 // apart. In m4^2 = h^2 2^128 + (2h) l 2^64 + l^2, 2h fits a word (m4 < 2^127), and of l^2
 // only the high word can carry into the high half.
 [[gnu::always_inline]] inline uint64_t PassLong128Mulx(long128& x, long128& y, const long128& cx, const long128& cy) {
+#if !defined(__OPTIMIZE__) || defined(ZENTRIX_SANITIZED)
+    // Unoptimised and sanitizer builds keep registers for themselves, and the instructions
+    // below then find too few; the compiler's pass gives the same bits, where a sanitizer
+    // can see into it.
+    long128 nx, ny;
+    const bool escaped = Long128Arith::Pass(x, y, cx, cy, nx, ny);
+    x = nx, y = ny;
+    return escaped;
+#else
     uint64_t xl, xh, yl, yh, m, s0, s1, a, b, c, d, dx;
     __asm__(
         // Complement magnitudes shifted up by 4; m: all ones when the signs differ.
@@ -105,6 +114,7 @@ namespace {
         : [cxl] "m"(cx.lo), [cxh] "m"(cx.hi), [cyl] "m"(cy.lo), [cyh] "m"(cy.hi)
         : "cc");
     return b;
+#endif
 }
 
 // W orbits passed one after the other, the lanes of one "vector", in a loop that is not
