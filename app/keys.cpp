@@ -6,6 +6,7 @@
 
 #include "engine/state.h"
 #include "platform/platform.h"
+#include "render/colour.h"
 #include "render/cycle.h"
 #include "render/input.h"
 #include "ui/message.h"
@@ -76,11 +77,11 @@ void Credit() {
     Redraw();
 }
 void ColourUp() {
-    View.Color = View.Color * 1.1;
+    View.Color = HeldColor(View.Color * 1.1);
     Redraw();
 }
 void ColourDown() {
-    View.Color = View.Color / 1.1;
+    View.Color = HeldColor(View.Color / 1.1);
     Redraw();
 }
 void OffsetUp() {

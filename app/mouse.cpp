@@ -9,6 +9,7 @@
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
+#include "render/colour.h"
 #include "render/cycle.h"
 #include "render/input.h"
 #include "ui/display.h"
@@ -113,7 +114,7 @@ void HandleMouseMove(uint32_t x, uint32_t y) {
     Input.DragMoved = 1;
     if (PointInBox(ColorBar)) {
         double f = std::exp(ColourDragExponent * std::abs(Input.DragDX) / Calc.WindowWidth);
-        View.Color = Input.DragDX >= 0 ? Input.PressColor * f : Input.PressColor / f;
+        View.Color = HeldColor(Input.DragDX >= 0 ? Input.PressColor * f : Input.PressColor / f);
         Redraw();
     } else {
         PostCommand(CmdPanPreview);
@@ -156,8 +157,7 @@ void HoldTimerTick() {
 void HandleWheel(int16_t delta) {
     if (!CycleIdle() || Display.Minimised) return;
     // One message is one step, however far the wheel turned.
-    if (delta < 0) View.Color = View.Color / WheelFactor;
-    else View.Color = View.Color * WheelFactor;
+    View.Color = HeldColor(delta < 0 ? View.Color / WheelFactor : View.Color * WheelFactor);
     Redraw();
 }
 

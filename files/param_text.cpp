@@ -218,12 +218,13 @@ bool ParseParameterFile(const char* text, int64_t length, ViewParams* out) {
     return ParamsInRange(*out);
 }
 
-// Written so that a NaN colour scale, which compares false both ways, passes.
 bool ParamsInRange(const ViewParams& v) {
     if (v.ld_Zoom < MinZoom || v.ld_Zoom > MaxZoom) return false;
     uint32_t iteration = uint32_t(v.Iteration);
     if (iteration < uint32_t(MinIteration) || iteration > uint32_t(MaxIteration)) return false;
-    if (v.Color < 9e-10 || v.Color > 1.1e9) return false;
+    // Asked the way round that a NaN scale, which no command can make, fails too: it would
+    // colour every pixel black after a full computation.
+    if (!(v.Color >= 9e-10 && v.Color <= 1.1e9)) return false;
     if (v.CPU_Prev < 0 || v.CPU_Prev > 8) return false;
     return true;
 }

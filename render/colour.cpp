@@ -103,12 +103,13 @@ void MeasureAndColour() {
 }
 
 bool CheckColorRange() {
-    if (View.Color >= 1.1e9) {
+    // Asked so that a NaN scale is clamped too rather than drawing the picture black.
+    if (!(View.Color < ColorTooLarge)) {
         View.Color = 1.0001e9;
         Messages.MessageCode = MsgColorMax;
         return false;
     }
-    if (View.Color <= 9.091e-10) {
+    if (View.Color <= ColorTooSmall) {
         View.Color = 9.999e-10;
         Messages.MessageCode = MsgColorMin;
         return false;
@@ -126,4 +127,10 @@ void RecolourCounts() {
         uint32_t* pixels = &ScreenImage[w * row];
         for (int col = 0; col < w; ++col) pixels[col] = CountColourWith(counts[col], iteration, color, offset);
     }
+}
+
+double HeldColor(double color) {
+    if (!(color < ColorTooLarge)) return ColorTooLarge;
+    if (color <= ColorTooSmall) return ColorTooSmall;
+    return color;
 }

@@ -1,6 +1,7 @@
 // tests/files_render_test.cpp - zentrix-render writes the picture the explorer saves for the
 // same view, and refuses bad arguments clearly.
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -128,6 +129,9 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
     ViewParams outOfRange = HomeView();
     outOfRange.ld_Zoom = 113;
     WriteView(dir / "bad.zxp", outOfRange);
+    ViewParams nanColour = HomeView();
+    nanColour.Color = std::nan("");
+    WriteView(dir / "nan.zxp", nanColour);
     const std::string good = Quoted(dir / "good.zxp"), out = Quoted(dir / "out.png");
     struct Case {
         std::string Args;
@@ -146,6 +150,7 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
         {good + ' ' + out + " extra", 2, "unexpected argument"},
         {Quoted(dir / "missing.zxp") + " " + out, 1, "cannot find the view file"},
         {Quoted(dir / "bad.zxp") + " " + out, 1, "is not a valid view file"},
+        {Quoted(dir / "nan.zxp") + " " + out, 1, "is not a valid view file"},
         {good + ' ' + Quoted(dir / "no-folder/out.png"), 1, "cannot write"},
         {good + ' ' + Quoted(dir.Path.string()), 1, "cannot write"},
     };
@@ -154,5 +159,5 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
         EXPECT_EQ(r.Code, c.Code) << c.Args;
         EXPECT_NE(r.Err.find(c.Says), std::string::npos) << c.Args << "\n" << r.Err;
     }
-    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"bad.zxp", "good.zxp"}));
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"bad.zxp", "good.zxp", "nan.zxp"}));
 }

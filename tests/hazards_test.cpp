@@ -1,0 +1,66 @@
+// tests/hazards_test.cpp - inputs that once led the program astray: damaged view files,
+// mistyped arguments, input before the first picture, colour scales run off their range and
+// views at the edge of the number range.
+#include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
+#include "files/params.h"
+#include "render/colour.h"
+#include "render/cycle.h"
+#include "tests/commands_util.h"
+#include "tests/files_test_util.h"
+
+namespace {
+constexpr uint32_t RedStrip = 0xFF0000;   // the failure strip's fill as the canvas holds it
+
+uint32_t StripFill() { return HeadlessPixel(MessageStrip.Left + 3, MessageStrip.Top + 3); }
+
+void WriteView(const std::string& path, const ViewParams& v) {
+    char text[ParamFileMaxBytes];
+    const int n = FormatParameterFile(v, "hazard", text, sizeof text);
+    WriteWholeFile(path, std::string(text, n > 0 ? n : 0));
+}
+
+ViewParams HomeView() {
+    ViewParams v{};
+    v.Center_zY = ToLong128(-0.5);
+    v.Iteration = v.Alt_Iteration = 256;
+    v.Color = v.Alt_Color = 4.0;
+    v.Automatic = v.FPU_Mode = 1;
+    return v;
+}
+}  // namespace
+
+TEST(Hazard, ViewFileWithANaNColourIsRefusedAndTheDefaultViewShown) {
+    ScratchFolder dir;
+    ViewParams v = HomeView();
+    v.Color = std::numeric_limits<double>::quiet_NaN();
+    v.ld_Zoom = 3;
+    WriteView(dir / "nan.zxp", v);
+    HeadlessSetScreen(SmallW, SmallH);
+    const std::string path = dir / "nan.zxp";
+    StartProgram({"zentrix", path.c_str()});
+    EXPECT_EQ(Messages.LoadState, LoadFailed);
+    EXPECT_EQ(std::string(Messages.MessageFileName), path);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 0);
+    EXPECT_EQ(View.Color, 4.0);
+    EXPECT_EQ(StripFill(), RedStrip);
+}
+
+TEST(Hazard, NoRunOfColourStepsLeavesTheRangeTheGuardReports) {
+    StartSmall();
+    View.Color = 1e300;                       // far beyond any command, to show the hold
+    for (int i = 0; i < 1000; i++) HeadlessWheel(120);
+    PumpInput(1000);
+    EXPECT_EQ(View.Color, ColorTooLarge);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.Color, 1.0001e9);
+    EXPECT_EQ(StripFill(), RedStrip);
+    HeadlessAdvanceClock(4000);               // the message goes
+    PumpUntilPictureDone();
+    View.Color = std::numeric_limits<double>::quiet_NaN();
+    PostCommand(CmdRecolour);
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.Color, 1.0001e9);
+}
