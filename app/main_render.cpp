@@ -191,7 +191,8 @@ int main(int argc, char** argv) {
     HeadlessUseRealClock();
     ForceKernelPath(o.Kernel);
     StartRenderer(o, argv[0]);   // looks the view up and loads it as the explorer does
-    if (Messages.LoadState == 0) return Fail("cannot find the view file \"%s\"", o.View);
+    if (Messages.LoadState == 0 || (Messages.LoadState != 1 && !PlatFileExists(Messages.MessageFileName)))
+        return Fail("cannot find the view file \"%s\"", o.View);
     if (Messages.LoadState != 1) return Fail("\"%s\" is not a valid view file", Messages.MessageFileName);
     if (!RenderFirstPicture()) return Fail("%s", "the picture stopped before it was complete");
     try {

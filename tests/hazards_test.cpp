@@ -64,3 +64,32 @@ TEST(Hazard, NoRunOfColourStepsLeavesTheRangeTheGuardReports) {
     PumpUntilPictureDone();
     EXPECT_EQ(View.Color, 1.0001e9);
 }
+
+TEST(Hazard, ArgumentThatIsNeitherAViewNorANumberIsReportedAsAFailedLoad) {
+    ScratchFolder dir;
+    WriteView(dir / "good.zxp", HomeView());
+    HeadlessSetScreen(SmallW, SmallH);
+    const std::string folder = dir.Path.string(), good = dir / "good.zxp";
+    struct Case { std::vector<const char*> Args; uint8_t State; std::string Named; };
+    const Case cases[] = {
+        {{"no-such-view"}, LoadFailed, "no-such-view"},
+        {{folder.c_str()}, LoadFailed, folder},
+        {{"12a", "7"}, LoadFailed, "12a"},
+        {{"typo", good.c_str()}, LoadDone, good},   // a later view still loads
+        {{good.c_str(), "typo"}, LoadDone, good},   // and is not displaced
+        {{"0", "9", "101"}, LoadNothing, ""},       // numbers out of range stay silent
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv{"zentrix"};
+        argv.insert(argv.end(), c.Args.begin(), c.Args.end());
+        Messages.MessageFileName[0] = 0;
+        ReadCommandLine(int(argv.size()), argv.data());
+        EXPECT_EQ(Messages.LoadState, c.State) << c.Named;
+        EXPECT_EQ(std::string(Messages.MessageFileName), c.Named);
+    }
+    StartProgram({"zentrix", "no-such-view"});
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 0);
+    EXPECT_EQ(StripFill(), RedStrip);
+}
+
