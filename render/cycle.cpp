@@ -45,6 +45,9 @@ void SetupCalculation() {
 }
 
 void PostCommand(int32_t code) {
+    // Until the first picture has begun there is no view to act on and nothing to draw with:
+    // a command that arrives then (a slow start-up) is dropped and the first picture starts.
+    if (Cycle.FirstPaintPending && code != CmdNewPicture) return;
     Work.TilePos = code;
     if (!PlatPaintPending()) Invalidate();   // repeated commands do not flood the queue
 }

@@ -93,3 +93,24 @@ TEST(Hazard, ArgumentThatIsNeitherAViewNorANumberIsReportedAsAFailedLoad) {
     EXPECT_EQ(StripFill(), RedStrip);
 }
 
+TEST(Hazard, InputBeforeTheFirstPaintWaitsForTheFirstPicture) {
+    HeadlessSetScreen(SmallW, SmallH);
+    StartProgram({"zentrix"});
+    // A slow start-up: every press passes the lock-out, and none finds a picture to act on.
+    for (uint32_t vk : {uint32_t(VK_PRIOR), uint32_t(VK_NEXT), uint32_t(VK_TAB), uint32_t('5'), uint32_t('6'), uint32_t('F')}) {
+        Press(vk);
+        EXPECT_EQ(Work.TilePos, CmdNewPicture) << "key " << vk;
+    }
+    for (const ScreenBox* box : {&PictureBox, &ZoomInButton, &ZoomOutButton}) {
+        ClickOn(*box);
+        EXPECT_EQ(Work.TilePos, CmdNewPicture);
+    }
+    ASSERT_TRUE(PlatPaintPending());
+    PumpUntilPictureDone();
+    EXPECT_EQ(Cycle.LastCommand, CmdNewPicture);
+    EXPECT_EQ(View.ld_Zoom, 0);
+    EXPECT_EQ(View.Iteration, History[Cycle.HistoryIndex].Params.Iteration);
+    // Once the picture has begun, commands act on it as ever.
+    Press(VK_PRIOR);
+    EXPECT_EQ(Work.TilePos, CmdZoomIn);
+}
