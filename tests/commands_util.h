@@ -60,6 +60,10 @@ inline void ClickOn(const ScreenBox& b) { ClickAt(CentreX(b), CentreY(b)); }
 
 inline bool Idle() { return Work.TilePos == TileIdle; }
 
+// The fill of the message strip as the canvas holds it: red for a failure or a limit.
+constexpr uint32_t RedStrip = 0xFF0000;
+inline uint32_t StripFill() { return HeadlessPixel(MessageStrip.Left + 3, MessageStrip.Top + 3); }
+
 // Forgets the posted command and any pending message, for tests of which code a press posts.
 inline void DropCommand() {
     Work.TilePos = TileIdle;

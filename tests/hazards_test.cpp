@@ -11,10 +11,6 @@
 #include "tests/files_test_util.h"
 
 namespace {
-constexpr uint32_t RedStrip = 0xFF0000;   // the failure strip's fill as the canvas holds it
-
-uint32_t StripFill() { return HeadlessPixel(MessageStrip.Left + 3, MessageStrip.Top + 3); }
-
 void WriteView(const std::string& path, const ViewParams& v) {
     char text[ParamFileMaxBytes];
     const int n = FormatParameterFile(v, "hazard", text, sizeof text);
@@ -113,4 +109,27 @@ TEST(Hazard, InputBeforeTheFirstPaintWaitsForTheFirstPicture) {
     // Once the picture has begun, commands act on it as ever.
     Press(VK_PRIOR);
     EXPECT_EQ(Work.TilePos, CmdZoomIn);
+}
+
+TEST(Hazard, PicturesFolderStandsBesideTheProgramHoweverItWasStarted) {
+    HeadlessSetScreen(SmallW, SmallH);
+    StartProgram({"zentrix"});
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    ScratchFolder dir;   // folders that can be written, so none gives way to the user's own
+    std::filesystem::create_directories(dir.Path / "opt/bin");
+    const std::string opt = dir / "opt/bin/zentrix", local = dir / "zentrix";
+    struct Case { const char* System; const char* Argv0; std::string Folder; };
+    const Case cases[] = {
+        {nullptr, "zentrix", self + "/Pictures/"},                 // through PATH
+        {nullptr, "/elsewhere/bin/zentrix", self + "/Pictures/"},  // argv0 names a link or lies
+        {opt.c_str(), "zx", dir / "opt/bin/Pictures/"},
+        {"", local.c_str(), dir / "Pictures/"},                    // the system cannot tell
+        {"", "", "./Pictures/"},                                   // nor can argv0
+    };
+    for (const Case& c : cases) {
+        HeadlessSetProgramPath(c.System);
+        const char* argv[] = {c.Argv0, nullptr};
+        ReadCommandLine(1, argv);
+        EXPECT_EQ(std::string(App.PicturesFolder), c.Folder) << c.Argv0;
+    }
 }

@@ -8,9 +8,11 @@
 #include "engine/work.h"
 #include "platform/headless/headless.h"
 
-// Runs the start-up sequence with the given arguments (argument 0 is the program path).
+// Runs the start-up sequence with the given arguments; argument 0 stands for the program's
+// own path as the system names it, so a test chooses where the Pictures folder is.
 inline void StartProgram(std::initializer_list<const char*> args) {
     std::vector<const char*> argv(args);
+    HeadlessSetProgramPath(argv[0]);
     argv.push_back(nullptr);
     StartUp((int)args.size(), argv.data());
 }

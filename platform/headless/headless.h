@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include "platform/platform.h"
+#include "platform/posix/overrides.h"
 
 // Display metrics that PlatGetDisplayMetrics reports (default 1920 x 1080, work area
 // 1920 x 1040). Call before the program starts.
@@ -60,4 +61,13 @@ const char* HeadlessLastMessageBox();              // text of the last PlatMessa
 struct HeadlessExit { int code; };
 void HeadlessThrowOnExit(bool on);
 
-void HeadlessReset();                              // fresh window, queue, timers, canvas, clock
+// The system's services as a test steers them. The program's own path as the system would
+// name it: "" for a system that cannot (argv0 then stands in), null to ask the system.
+void HeadlessSetProgramPath(const char* path);
+// The nth next call of a file step fails, as the system fails it (1 = the next call).
+void HeadlessFailFileStep(PosixFileStep step, int nth);
+void HeadlessDiskFullAfter(int64_t bytes);         // the disk takes that many more bytes; < 0: no limit
+int  HeadlessInjectedFaults();                     // file failures made so far
+
+void HeadlessReset();                              // fresh window, queue, timers, canvas, clock,
+                                                   // the system's own path and no file faults

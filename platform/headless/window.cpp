@@ -87,4 +87,5 @@ void HeadlessReset() {
     WindowReset();
     HeadlessResetSystem();
     HeadlessResetInput();
+    HeadlessResetFiles();
 }

@@ -8,9 +8,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include "platform/platform.h"
+#include "platform/posix/overrides.h"
+
+PosixOverrides* PosixTest = nullptr;
 
 namespace {
 constexpr int PathMax = 4096;
+
+// A failure a test asked for, with the errno the system would give for it.
+bool Injected(PosixFileStep step, int error) {
+    if (!PosixTest) return false;
+    int32_t& n = PosixTest->FailIn[step];
+    if (n <= 0 || --n > 0) return false;
+    PosixTest->Injected++;
+    errno = error;
+    return true;
+}
+
+// As much of `bytes` as a disk that a test has made nearly full still takes.
+size_t DiskTakes(size_t bytes) {
+    if (!PosixTest || PosixTest->DiskRoom < 0 || uint64_t(PosixTest->DiskRoom) >= bytes) return bytes;
+    return size_t(PosixTest->DiskRoom);
+}
 
 // Appends one component to an absolute path, resolving "." and ".." by name only, as the
 // path need not exist.
@@ -43,13 +62,25 @@ bool AppendPath(char* out, int& len, const char* path) {
 
 bool WriteAll(int fd, const char* p, int64_t n) {
     while (n > 0) {
-        ssize_t w = write(fd, p, (size_t)(n > (1 << 30) ? (1 << 30) : n));
+        if (Injected(StepWrite, EIO)) return false;
+        const size_t taken = DiskTakes((size_t)(n > (1 << 30) ? (1 << 30) : n));
+        if (taken == 0) {   // the disk is full: the rest of the write fails as it would
+            PosixTest->Injected++;
+            errno = ENOSPC;
+            return false;
+        }
+        ssize_t w = write(fd, p, taken);
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) return false;
+        if (PosixTest && PosixTest->DiskRoom >= 0) PosixTest->DiskRoom -= w;
         p += w;
         n -= w;
     }
     return true;
+}
+
+bool RenameFile(const char* from, const char* to) {
+    return !Injected(StepRename, EACCES) && rename(from, to) == 0;
 }
 
 // The folder a path names its last component in: "/" for "/a", "." for a bare name.
@@ -92,7 +123,17 @@ bool PlatFullPath(const char* path, char* out, int outSize) {
     return true;
 }
 
+// The system names the running program's file itself, whichever way it was started (through
+// PATH, a link, from another folder); argv0 is the fallback where it cannot.
 bool PlatProgramPath(const char* argv0, char* out, int outSize) {
+    char self[PathMax] = "";
+    if (PosixTest && PosixTest->ProgramPath) {
+        std::snprintf(self, sizeof self, "%s", PosixTest->ProgramPath);
+    } else {
+        const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        self[n > 0 ? n : 0] = 0;
+    }
+    if (self[0] == '/' && PlatFullPath(self, out, outSize)) return true;
     return PlatFullPath(argv0, out, outSize);
 }
 
@@ -105,6 +146,7 @@ bool PlatFileExists(const char* path) {
 
 bool PlatCreateFolder(const char* path) {
     if (!path || !*path) return false;
+    if (Injected(StepCreateFolder, EACCES)) return false;
     if (mkdir(path, 0777) == 0) return true;
     struct stat st;
     return errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
@@ -163,7 +205,7 @@ PlatFileWriter* PlatBeginFile(const char* path) {
     for (int attempt = 0; attempt < 100 && f->Fd < 0; attempt++) {
         int n = std::snprintf(f->Temp, sizeof f->Temp, "%s.%ld-%u.tmp", path, (long)getpid(), serial++);
         if (n < 0 || n >= (int)sizeof f->Temp) break;
-        f->Fd = open(f->Temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        f->Fd = Injected(StepOpen, EACCES) ? -1 : open(f->Temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (f->Fd < 0 && errno != EEXIST) break;
     }
     if (f->Fd < 0) {
@@ -184,9 +226,9 @@ bool PlatWriteBytes(PlatFileWriter* f, const void* data, int64_t bytes) {
 
 bool PlatFinishFile(PlatFileWriter* f) {
     if (!f) return false;
-    bool ok = !f->Failed && fsync(f->Fd) == 0;
-    ok = close(f->Fd) == 0 && ok;
-    ok = ok && rename(f->Temp, f->Target) == 0;
+    bool ok = !f->Failed && !Injected(StepSync, EIO) && fsync(f->Fd) == 0;
+    ok = close(f->Fd) == 0 && !Injected(StepClose, EIO) && ok;
+    ok = ok && RenameFile(f->Temp, f->Target);
     if (ok) SyncFolderOf(f->Target);
     else unlink(f->Temp);
     delete f;
@@ -201,7 +243,7 @@ void PlatAbandonFile(PlatFileWriter* f) {
 }
 
 bool PlatRenameFile(const char* from, const char* to) {
-    return from && to && rename(from, to) == 0;
+    return from && to && RenameFile(from, to);
 }
 
 bool PlatDeleteFile(const char* path) {
