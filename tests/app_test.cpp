@@ -12,8 +12,10 @@
 #include "tests/files_test_util.h"
 #include "tests/support.h"
 #include "ui/display.h"
+#include "ui/layout.h"
 #include "ui/message.h"
 #include "ui/panel.h"
+#include "ui/text.h"
 
 namespace {
 uint32_t Rgb(uint32_t colorref) {
@@ -316,4 +318,82 @@ TEST(StartUp, FileArgumentsAreLookedUpHereThenInThePicturesFolder) {
     // Where the Pictures folder lies outside the scratch folder, only what the test wrote goes.
     std::error_code ec;
     std::filesystem::remove(view, ec), std::filesystem::remove(other, ec), std::filesystem::remove(pictures, ec);
+}
+
+namespace {
+struct StartFormat {
+    int         Processors;
+    const char* Option;        // a start option, or none
+    uint8_t     FpuMode;
+    int32_t     CpuPrev;
+    uint8_t     NumberMode;    // of the default view at zoom 0
+};
+void PrintTo(const StartFormat& f, std::ostream* os) { *os << f.Processors << " processors, " << (f.Option ? f.Option : "-"); }
+class FirstPictureFormat : public testing::TestWithParam<StartFormat> {};
+}  // namespace
+
+TEST_P(FirstPictureFormat, StartOptionAndThreadCountChooseIt) {
+    const StartFormat& f = GetParam();
+    HeadlessSetScreen(320, 200);
+    HeadlessSetProcessorCount(f.Processors);
+    if (f.Option) StartProgram({"zentrix", f.Option});
+    else StartProgram({"zentrix"});
+    ASSERT_TRUE(HeadlessPumpOne());      // the first paint sets the default view up
+    EXPECT_EQ(View.FPU_Mode, f.FpuMode);
+    EXPECT_EQ(View.CPU_Prev, f.CpuPrev);
+    EXPECT_EQ(Calc.NumberMode, f.NumberMode);
+}
+
+// Up to four threads the double format is allowed; more threads clear it unless -1 keeps it;
+// -2 clears it and moves the thresholds by 4 on any machine.
+INSTANTIATE_TEST_SUITE_P(Options, FirstPictureFormat,
+                         testing::Values(StartFormat{4, nullptr, 1, 0, ModeDouble},
+                                         StartFormat{10, nullptr, 0, 0, ModeFixed60},
+                                         StartFormat{2, "5", 0, 0, ModeFixed60},
+                                         StartFormat{10, "-1", 1, 0, ModeDouble},
+                                         StartFormat{10, "-2", 0, 4, ModeFixed60},
+                                         StartFormat{4, "-2", 0, 4, ModeFixed60}),
+                         [](const testing::TestParamInfo<StartFormat>& i) {
+                             std::string option = i.param.Option ? i.param.Option : "none";
+                             if (option[0] == '-') option = "minus" + option.substr(1);
+                             return std::to_string(i.param.Processors) + "processors_option_" + option;
+                         });
+
+TEST(RenderCycle, GuardsDropTheirCommandAndShowTheirOwnMessage) {
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix"});
+    PumpUntilPictureDone();
+    const ViewParams home = View;
+    const std::vector<int32_t> counts(&NAt(0, 0), &NAt(0, 0) + 200 * CountStride);
+    const auto strip = [] {
+        std::vector<uint32_t> pixels;
+        for (int y = MessageStrip.Top; y <= MessageStrip.Bottom; y++)
+            for (int x = MessageStrip.Left; x <= MessageStrip.Right; x++) pixels.push_back(HeadlessPixel(x, y));
+        return pixels;
+    };
+    struct Guard { void (*Set)(); int32_t Command; uint8_t Code; };
+    const Guard guards[] = {
+        {[] { View.ld_Zoom = MaxZoom; }, CmdZoomIn, 87},
+        {[] { View.ld_Zoom = MaxZoom; }, CmdZoomInAtPoint, 87},
+        {[] { View.ld_Zoom = MinZoom; }, CmdZoomOut, 6},
+        {[] { View.Iteration = MaxIteration; }, CmdIterationUp, 5},
+        {[] { View.Iteration = MinIteration; }, CmdIterationDown, 4},
+        {[] { View.Color = 2e9; }, CmdRecolour, 91},
+        {[] { View.Color = 1e-10; }, CmdRecolour, 92},
+    };
+    for (const Guard& g : guards) {
+        g.Set();
+        PostCommand(g.Command);
+        PumpUntilPictureDone();
+        EXPECT_EQ(Work.TilePos, TileIdle);
+        EXPECT_TRUE(std::equal(counts.begin(), counts.end(), &NAt(0, 0))) << int(g.Code);
+        const std::vector<uint32_t> shown = strip();
+        PlatBeginPaint();
+        DrawMessageStrip(Brushes.RedBrush, MessageFor(g.Code, "").Text);
+        PlatEndPaint();
+        EXPECT_TRUE(shown == strip()) << "expected message " << int(g.Code);
+        View = home;
+        PostCommand(CmdRecolour);            // paints the picture over the message
+        PumpUntilPictureDone();
+    }
 }
