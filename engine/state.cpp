@@ -54,9 +54,45 @@ double PixelStepFor(int32_t ldZoom) {
     std::memcpy(&d, &bits, sizeof d);
     return d;
 }
+
+constexpr long128 RangeStart{0, uint64_t(1) << 63};   // -128, the lowest long128
+
+bool Below128(long128 a, long128 b) {
+    return int64_t(a.hi) < int64_t(b.hi) || (a.hi == b.hi && a.lo < b.lo);
+}
+
+bool KeepWithin(long128& centre, long128 limit) {
+    const long128 low = Neg128(limit);
+    if (Below128(limit, centre)) centre = limit;
+    else if (Below128(centre, low)) centre = low;
+    else return false;
+    return true;
+}
 }  // namespace
 
+long128 CentreLimitFor(int32_t pixels, int32_t ldZoom) {
+    const double half = double(pixels) * PixelStepFor(ldZoom) * 0.5;   // exact: a power of two times an integer
+    return Neg128(Add128(RangeStart, ToLong128(half)));
+}
+
+bool KeepCentreInRange() {
+    const bool x = KeepWithin(View.Center_zX, CentreLimitFor(Calc.WindowWidth, View.ld_Zoom));
+    const bool y = KeepWithin(View.Center_zY, CentreLimitFor(Calc.WindowHeight, View.ld_Zoom));
+    return x || y;
+}
+
+int32_t WholePixelsBetween(long128 from, long128 to, int32_t ldZoom, int32_t cap) {
+    if (Below128(to, from)) return 0;
+    // The distance may exceed 128, so it is taken unsigned; a pixel is 2^(112 - ldZoom)
+    // units of 2^-120.
+    const long128 distance = Sub128(to, from);
+    const u128 units = (u128(distance.hi) << 64) | distance.lo;
+    const u128 pixels = units >> (112 - ldZoom);
+    return pixels < u128(cap) ? int32_t(pixels) : cap;
+}
+
 void SetupGeometry() {
+    KeepCentreInRange();
     Calc.PixelStep = PixelStepFor(View.ld_Zoom);
     Calc.PixelStep128 = ToLong128(Calc.PixelStep);
     Calc.PixelStep60 = ToFixed60(Calc.PixelStep128);

@@ -76,9 +76,18 @@ extern uint32_t ProgressImage[MaxPixels];   // grey pending, green done, for an 
 
 void    CheckBufferLayout();   // fatal "Structure (N_array)" unless WorkMask follows N_array
 void    InitEngineState();     // frequency, zeroed counts, start values of the flags, TilePos -1
-// Geometry in all three formats, the number format, the clock and a live pass; the render
-// cycle's SetupCalculation adds the colour scale and its own pass bookkeeping.
+// Geometry in all three formats, the number format, the clock and a live pass, for the view
+// with its centre kept in range; the render cycle's SetupCalculation adds the colour scale
+// and its own pass bookkeeping.
 void    SetupGeometry();
+// The farthest a centre may lie from zero along an axis of `pixels` at this zoom, so that
+// every pixel of the picture stays inside the 128-bit range: 128 less half the picture.
+long128 CentreLimitFor(int32_t pixels, int32_t ldZoom);
+// Moves a centre beyond its limit back onto it (rather than letting a coordinate wrap round
+// to the other end of the range); true when it moved.
+bool    KeepCentreInRange();
+// Whole pixels of this zoom from `from` up to `to`, at most cap; 0 when `to` lies below.
+int32_t WholePixelsBetween(long128 from, long128 to, int32_t ldZoom, int32_t cap);
 uint8_t ChooseNumberMode();
 int64_t ClockMs();
 

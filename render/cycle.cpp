@@ -184,6 +184,7 @@ static void CommandStep() {
         pos = TileIdle;
     }
     if (pos == CmdPanApply) {
+        KeepPanInRange();
         DrawPanPreview();
         PreparePan();
         pos = 0;

@@ -82,6 +82,14 @@ void PrepareZoomIn(int factor, int steps) {
 void PrepareZoomOut() {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;
     View.ld_Zoom -= 1;
+    if (KeepCentreInRange()) {
+        // At the edge of the range the centre moves inwards, and the old picture no longer
+        // fills the central quarter: the new one is computed afresh, tile by tile.
+        SetupCalculation();
+        FillWorkMask(-1);
+        InsideCount = NoStatistics;
+        return;
+    }
     SetupCalculation();
     MarkGrid();
     // Every second old pixel lands in the central quarter; its grid points need no computing.

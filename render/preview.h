@@ -10,6 +10,7 @@ void PrepareZoomOut();
 void PrepareIterationUp();
 void LowerIteration();
 void DrawPanPreview();
+void KeepPanInRange();    // shortens the drag where it would move the centre out of range
 void PreparePan();
 
 // Take-over steps at the end of a grid pass (PassState 2, 3, 4).

@@ -29,6 +29,17 @@ void DrawPanPreview() {
     PlatFillRect(cx, cy - 63, cx + 1, cy + 63, Brushes.GreyBrush);
 }
 
+void KeepPanInRange() {
+    // The content follows the drag: a positive shift moves the centre towards the low end.
+    const auto keep = [](int32_t& drag, long128 centre, int32_t pixels) {
+        const long128 limit = CentreLimitFor(pixels, View.ld_Zoom);
+        drag = std::min(drag, WholePixelsBetween(Neg128(limit), centre, View.ld_Zoom, pixels));
+        drag = std::max(drag, -WholePixelsBetween(centre, limit, View.ld_Zoom, pixels));
+    };
+    keep(Input.DragDX, View.Center_zX, Calc.WindowWidth);
+    keep(Input.DragDY, View.Center_zY, Calc.WindowHeight);
+}
+
 void PreparePan() {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;
     const int dx = Input.DragDX, dy = Input.DragDY;

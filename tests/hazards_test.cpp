@@ -133,3 +133,43 @@ TEST(Hazard, PicturesFolderStandsBesideTheProgramHoweverItWasStarted) {
         EXPECT_EQ(std::string(App.PicturesFolder), c.Folder) << c.Argv0;
     }
 }
+
+TEST(Hazard, CentreIsHeldInsideTheNumberRangeWherePanningAndZoomingOutWouldWrapIt) {
+    HeadlessSetScreen(SmallW, SmallH);
+    StartProgram({"zentrix", "1"});      // one thread: no hand-over waits on a busy machine
+    LoadedParams = HomeView();
+    LoadedParams.ld_Zoom = -3;
+    LoadedParams.Automatic = 0;
+    LoadedParams.Center_zX = ToLong128(100.0);
+    LoadedParams.Center_zY = ToLong128(-120.0);
+    Messages.LoadState = LoadDone;
+    PumpUntilPictureDone();
+    // Steps of 5 and 2.8125 towards the ends, limits 128 less 10 and 5.625 at this zoom.
+    for (int i = 0; i < 6; i++) {
+        for (uint32_t arrow : {uint32_t(VK_RIGHT), uint32_t(VK_UP)}) {
+            Press(arrow);
+            PumpUntilPictureDone();
+        }
+    }
+    EXPECT_TRUE(View.Center_zX == ToLong128(118.0));
+    EXPECT_TRUE(View.Center_zY == ToLong128(-122.375));
+    EXPECT_TRUE(View.Center_zX == CentreLimitFor(SmallW, -3));
+    Press(VK_DOWN);                           // away from the edge, across more than half the range
+    PumpUntilPictureDone();
+    EXPECT_TRUE(View.Center_zY == ToLong128(-119.5625));
+    Press(VK_NEXT);                           // zooming out moves the centre inwards
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, -4);
+    EXPECT_TRUE(View.Center_zX == ToLong128(108.0));
+    EXPECT_TRUE(View.Center_zY == ToLong128(-116.75));   // moved in from -119.5625
+    EXPECT_TRUE(ShownCounts() == FreshCounts());
+    // A view saved there comes back as it was.
+    char text[ParamFileMaxBytes];
+    const int n = FormatParameterFile(View, "edge", text, sizeof text);
+    const ViewParams edge = View;
+    ASSERT_TRUE(ParseParameterFile(text, n, &LoadedParams));
+    Messages.LoadState = LoadDone;
+    PostCommand(CmdNewPicture);
+    PumpUntilPictureDone();
+    EXPECT_TRUE(View.Center_zX == edge.Center_zX && View.Center_zY == edge.Center_zY);
+}

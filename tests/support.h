@@ -1,7 +1,9 @@
 // tests/support.h - starting the whole program on the headless backend.
 #pragma once
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 #include "app/app.h"
@@ -35,4 +37,36 @@ inline bool PumpOnePaint() {
         if (!PlatPaintPending()) return true;
     }
     return false;
+}
+
+// The counts of the current geometry computed afresh, every pixel and every tile in one call
+// without slices (rows of Calc.WindowWidth). The program's buffers and tile position are put
+// back afterwards, so the program goes on as if nothing had happened.
+inline std::vector<int32_t> FreshCounts() {
+    const auto saved = std::make_unique<CountArrays>(Counts);
+    const std::vector<uint32_t> screen(ScreenImage, ScreenImage + MaxPixels), progress(ProgressImage, ProgressImage + MaxPixels);
+    const int32_t tilePos = Work.TilePos;
+    const bool live = Work.LivePass;
+    std::fill_n(Counts.WorkMask, WorkMaskCount, -1);
+    Work.LivePass = false;
+    for (int p = 0; p < TileCount; p++) {
+        Work.TilePos = p;
+        PrepareSlice();
+        ComputeTile();
+    }
+    std::vector<int32_t> fresh;
+    for (int y = 0; y < Calc.WindowHeight; y++) fresh.insert(fresh.end(), &NAt(0, y), &NAt(0, y) + Calc.WindowWidth);
+    Counts = *saved;
+    std::copy(screen.begin(), screen.end(), ScreenImage);
+    std::copy(progress.begin(), progress.end(), ProgressImage);
+    Work.TilePos = tilePos;
+    Work.LivePass = live;
+    return fresh;
+}
+
+// The counts the picture shows, in the same order.
+inline std::vector<int32_t> ShownCounts() {
+    std::vector<int32_t> shown;
+    for (int y = 0; y < Calc.WindowHeight; y++) shown.insert(shown.end(), &NAt(0, y), &NAt(0, y) + Calc.WindowWidth);
+    return shown;
 }
