@@ -51,10 +51,17 @@ bool SdlVideoReady() {
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
         state = SDL_Init(SDL_INIT_VIDEO) == 0 ? 1 : -1;
+        char reason[256];
+        if (state == 1) std::snprintf(reason, sizeof reason, "only SDL's %s driver, which draws nowhere", SDL_GetCurrentVideoDriver());
+        else std::snprintf(reason, sizeof reason, "%s", SDL_GetError());
         if (state == 1 && !OnADisplay()) {
             SDL_Quit();
             state = -1;
         }
+        // Said first, before the window's own error box, which cannot show without a display.
+        if (state == -1)
+            std::fprintf(stderr, "Zentrix: no display could be opened (%s). zentrix-render draws a saved view "
+                                 "into a PNG file without one.\n", reason);
         if (state == 1) SDL_StopTextInput();   // keys only: no text or input-method events
     }
     return state == 1;

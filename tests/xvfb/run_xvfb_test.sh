@@ -15,6 +15,16 @@ source "$(dirname "$0")/xvfb_lib.sh"
 mkdir -p "$work"
 cd "$work"
 rm -f shot-*.ppm window.ppm
+
+# Without a display the explorer says so, and where to turn, before its error box's text.
+if env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$zentrix" >nodisplay.out 2>nodisplay.err; then
+    echo "the explorer started without a display"; exit 1
+fi
+said=$(grep -n 'no display could be opened.*zentrix-render' nodisplay.err | cut -d: -f1 | head -n1)
+boxed=$(grep -n '^ERROR: ' nodisplay.err | cut -d: -f1 | head -n1)
+[ -n "$said" ] && [ -n "$boxed" ] && [ "$said" -lt "$boxed" ] ||
+    { echo "without a display the explorer said:"; cat nodisplay.err; exit 1; }
+
 start_xvfb
 
 # The expected window, and where it must stand on the screen.
