@@ -12,16 +12,41 @@ constexpr int MaxNotches = 16;      // per event; a flung wheel is not a flood
 struct PointerState { int X, Y; };   // last client position
 PointerState Pointer;
 
-// The virtual-key code of a key, 0 for keys the program never asks about. Letters and
-// digits follow the keyboard layout, as virtual keys do.
+// Virtual keys the program has no command for; they are delivered all the same, since on the
+// desktop every key press counts for the lock-out.
+enum : uint32_t { VkClear = 0x0C, VkEnd = 0x23, VkHome = 0x24, VkInsert = 0x2D, VkMultiply = 0x6A,
+                  VkDecimal = 0x6E, VkDivide = 0x6F, VkF10 = VK_F1 + 9 };
+
+// The keypad keys that NumLock switches between a digit (or the decimal point) and the
+// navigation key printed beside it.
+struct PadKey {
+    SDL_Keycode Sym;
+    uint32_t    NumLockOn, NumLockOff;
+};
+constexpr PadKey PadKeys[] = {
+    {SDLK_KP_0, VK_NUMPAD0, VkInsert},     {SDLK_KP_1, VK_NUMPAD0 + 1, VkEnd},
+    {SDLK_KP_2, VK_NUMPAD0 + 2, VK_DOWN},  {SDLK_KP_3, VK_NUMPAD0 + 3, VK_NEXT},
+    {SDLK_KP_4, VK_NUMPAD0 + 4, VK_LEFT},  {SDLK_KP_5, VK_NUMPAD0 + 5, VkClear},
+    {SDLK_KP_6, VK_NUMPAD0 + 6, VK_RIGHT}, {SDLK_KP_7, VK_NUMPAD0 + 7, VkHome},
+    {SDLK_KP_8, VK_NUMPAD0 + 8, VK_UP},    {SDLK_KP_9, VK_NUMPAD0 + 9, VK_PRIOR},
+    {SDLK_KP_PERIOD, VkDecimal, VK_DELETE},
+};
+
+// The virtual-key code of a key, 0 for keys the desktop has no code for. Letters and digits
+// follow the keyboard layout, as virtual keys do.
 uint32_t VirtualKey(const SDL_Keysym& k) {
     const SDL_Keycode sym = k.sym;
     if (sym >= SDLK_a && sym <= SDLK_z) return 'A' + (uint32_t)(sym - SDLK_a);
     if (sym >= SDLK_0 && sym <= SDLK_9) return '0' + (uint32_t)(sym - SDLK_0);
     if (sym >= SDLK_F1 && sym <= SDLK_F12) return VK_F1 + (uint32_t)(sym - SDLK_F1);
-    if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9) return VK_NUMPAD0 + 1 + (uint32_t)(sym - SDLK_KP_1);
+    for (const PadKey& p : PadKeys)
+        if (p.Sym == sym) return (k.mod & KMOD_NUM) ? p.NumLockOn : p.NumLockOff;
     switch (sym) {
-    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_KP_MULTIPLY: return VkMultiply;
+    case SDLK_KP_DIVIDE: return VkDivide;
+    case SDLK_HOME: return VkHome;
+    case SDLK_END: return VkEnd;
+    case SDLK_INSERT: return VkInsert;
     case SDLK_KP_PLUS: return VK_ADD;
     case SDLK_KP_MINUS: return VK_SUBTRACT;
     case SDLK_KP_ENTER: case SDLK_RETURN: return VK_RETURN;
@@ -47,17 +72,19 @@ uint32_t VirtualKey(const SDL_Keysym& k) {
     }
 }
 
-// While Alt is held every key is a system key, and so is Alt itself.
+// F10, Alt itself and every key while Alt is held are system keys, unless Ctrl is held too:
+// Ctrl+Alt reaches the window as plain keys, so Ctrl then Alt gives the window Alt's press.
 void PostKey(const SDL_KeyboardEvent& e) {
     const uint32_t vk = VirtualKey(e.keysym);
     if (vk == 0) return;
     const bool alt = vk == VK_MENU || (e.keysym.mod & KMOD_ALT) != 0;
+    const bool system = (alt || vk == VkF10) && (e.keysym.mod & KMOD_CTRL) == 0;
     const bool down = e.type == SDL_KEYDOWN;
     intptr_t bits = 1;                                 // repeat count
     if (alt) bits |= 0x20000000;
     if (!down) bits |= 0xC0000000;                     // was down, is being released
     else if (e.repeat) bits |= 0x40000000;             // auto-repeat: the key was down already
-    const uint32_t message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+    const uint32_t message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
     WindowPost(message, vk, bits);
 }
 
@@ -109,7 +136,7 @@ void WindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_CLOSE: WindowPost(WM_CLOSE, 0, 0); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: WindowPost(WM_SETFOCUS, 0, 0); break;
     case SDL_WINDOWEVENT_FOCUS_LOST: WindowPost(WM_KILLFOCUS, 0, 0); break;
-    case SDL_WINDOWEVENT_MINIMIZED: Window.Minimised = true; break;
+    case SDL_WINDOWEVENT_MINIMIZED: SdlMinimised(); break;
     case SDL_WINDOWEVENT_RESTORED:
         Window.Minimised = false;
         SdlShowCanvasAgain();

@@ -9,3 +9,4 @@ void SdlSetWindowIcon(SDL_Window* window);
 SDL_Window* SdlWindow();                        // the native window, null when there is none
 void SdlTranslateEvent(const SDL_Event& ev);    // turns one SDL event into the window's messages
 void SdlShowCanvasAgain();                      // the window lost its pixels: present all at the next paint
+void SdlMinimised();                            // the desktop did minimise the window

@@ -11,8 +11,24 @@ struct SdlWindowState {
     SDL_Surface* CanvasSurface;   // the canvas pixels as SDL sees them, shared, not copied
     int64_t      PresentedMs;     // when the window last received the canvas
     bool         Unpresented;     // painted since then
+    bool         MinimiseAsked;   // a minimise was asked for and has not happened yet
+    int64_t      MinimiseAskedMs;
 };
 SdlWindowState Sdl;
+
+// A desktop whose window manager ignores minimising never reports the window minimised; after
+// this long without the report the window counts as shown.
+constexpr int64_t MinimiseWaitMs = 500;
+
+// The window stayed up: if it kept the keyboard too, it is as good as restored, and the
+// window is told so as it is told of a restore. Without the keyboard the focus message comes
+// when the user returns to it.
+void CheckMinimiseHappened() {
+    if (!Sdl.MinimiseAsked || BackendNowMs() - Sdl.MinimiseAskedMs < MinimiseWaitMs) return;
+    Sdl.MinimiseAsked = false;
+    if (!Window.Minimised && Sdl.Native && (SDL_GetWindowFlags(Sdl.Native) & SDL_WINDOW_INPUT_FOCUS))
+        WindowPost(WM_SETFOCUS, 0, 0);
+}
 
 // While paints follow each other (a picture draws one tile per paint, a thousand a second
 // and more), the window receives the canvas at most this often; sending each tile to the
@@ -83,8 +99,14 @@ void PlatDestroyWindow() {
 
 void PlatMinimiseWindow() {
     if (!Sdl.Native) return;
-    Window.Minimised = true;
+    Sdl.MinimiseAsked = true;
+    Sdl.MinimiseAskedMs = BackendNowMs();
     SDL_MinimizeWindow(Sdl.Native);
+}
+
+void SdlMinimised() {
+    Window.Minimised = true;
+    Sdl.MinimiseAsked = false;
 }
 
 void PlatRestoreWindow() {
@@ -108,6 +130,7 @@ bool PlatGetMessage(PlatMsg* msg) {
     for (;;) {
         SDL_Event ev;
         while (SDL_PollEvent(&ev)) SdlTranslateEvent(ev);
+        CheckMinimiseHappened();
         if (PresentDue()) Present();
         switch (QueueNext(Window.Queue, BackendNowMs(), msg)) {
         case QueueResult::Message: return true;
@@ -117,7 +140,9 @@ bool PlatGetMessage(PlatMsg* msg) {
         if (Sdl.Unpresented) Present();   // nothing else to do: show everything painted
         if (!Window.Exists) return false;   // no window: nothing could ever arrive
         // Sleep until the desktop has something or the next timer is due.
-        const int64_t due = QueueEarliestDueMs(Window.Queue);
+        int64_t due = QueueEarliestDueMs(Window.Queue);
+        if (Sdl.MinimiseAsked && (due < 0 || Sdl.MinimiseAskedMs + MinimiseWaitMs < due))
+            due = Sdl.MinimiseAskedMs + MinimiseWaitMs;
         int timeout = -1;
         if (due >= 0) {
             const int64_t wait = due - BackendNowMs();

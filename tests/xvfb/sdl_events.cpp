@@ -1,7 +1,7 @@
 // tests/xvfb/sdl_events.cpp - a window on the SDL backend that logs every message it gets,
 // one line each, so that a script can drive it with X input and check the translation:
 // virtual-key codes, system keys while Alt is held, client coordinates kept inside the
-// window, wheel notches, and closing through Alt+F4.
+// window, wheel notches, closing through Alt+F4, and a minimise the desktop ignores.
 //
 //   sdl_events X Y W H      prints "ready" once the window exists
 #include <cstdio>
@@ -56,6 +56,9 @@ intptr_t LogProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         PlatEndPaint();
         return 0;
     case WM_DESTROY: PlatPostQuitMessage(0); return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_F1 + 10) PlatMinimiseWindow();   // F11, as the explorer does
+        return 0;
     default: return PlatDefWindowProc(message, wParam, lParam);
     }
 }
