@@ -12,6 +12,13 @@
 #include "engine/strip.h"
 
 #define ZENTRIX_VECTOR_PRELUDE 1
-// `#pragma GCC target(t)` for a macro t that names the instruction sets.
+// Opens and closes a region compiled for the instruction sets of a macro t. clang has no
+// target regions of its own; there every function in the region carries the target.
 #define ZENTRIX_PRAGMA(x) _Pragma(#x)
-#define ZENTRIX_TARGET_PRAGMA(t) ZENTRIX_PRAGMA(GCC target(t))
+#if defined(__clang__)
+#define ZENTRIX_REGION_PUSH(t) ZENTRIX_PRAGMA(clang attribute push(__attribute__((target(t))), apply_to = function))
+#define ZENTRIX_REGION_POP ZENTRIX_PRAGMA(clang attribute pop)
+#else
+#define ZENTRIX_REGION_PUSH(t) ZENTRIX_PRAGMA(GCC push_options) ZENTRIX_PRAGMA(GCC target(t))
+#define ZENTRIX_REGION_POP ZENTRIX_PRAGMA(GCC pop_options)
+#endif

@@ -12,6 +12,5 @@
 #ifdef ZENTRIX_IN_VECTOR_REGION
 #error "a vector region is already open"
 #endif
-#pragma GCC push_options
-ZENTRIX_TARGET_PRAGMA(ZENTRIX_VECTOR_TARGET)
+ZENTRIX_REGION_PUSH(ZENTRIX_VECTOR_TARGET)
 #define ZENTRIX_IN_VECTOR_REGION 1

@@ -2,6 +2,6 @@
 #ifndef ZENTRIX_IN_VECTOR_REGION
 #error "no vector region is open"
 #endif
-#pragma GCC pop_options
+ZENTRIX_REGION_POP
 #undef ZENTRIX_IN_VECTOR_REGION
 #undef ZENTRIX_VECTOR_TARGET

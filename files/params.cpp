@@ -1,7 +1,6 @@
 // files/params.cpp - saving the current view and loading a view named on the command line.
 #include <cstdio>
 #include <cstring>
-#include <vector>
 #include "files/export.h"
 #include "files/params.h"
 #include "render/cycle.h"
@@ -66,8 +65,9 @@ void LoadParameterFile(const char* name) {
     if (Messages.LoadState == LoadDone) return;   // the first valid file of the command line wins
     Messages.LoadState = LoadFailed;
     SetMessageFileName(name);
-    std::vector<char> text(LoadReadLimit);
-    int64_t length = PlatReadFile(name, text.data(), LoadReadLimit);
+    // One buffer for every load: a command line of many names costs no memory per name.
+    static char text[LoadReadLimit];
+    int64_t length = PlatReadFile(name, text, LoadReadLimit);
     if (length < 0) return;
-    if (ParseParameterFile(text.data(), length, &LoadedParams)) Messages.LoadState = LoadDone;
+    if (ParseParameterFile(text, length, &LoadedParams)) Messages.LoadState = LoadDone;
 }
