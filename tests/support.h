@@ -40,14 +40,17 @@ inline bool PumpOnePaint() {
 }
 
 // The counts of the current geometry computed afresh, every pixel and every tile in one call
-// without slices (rows of Calc.WindowWidth). The program's buffers and tile position are put
-// back afterwards, so the program goes on as if nothing had happened.
+// without slices (rows of Calc.WindowWidth). What the kernels write (the picture's rows of
+// the counts, the work mask and both images) and the tile position are put back afterwards,
+// so the program goes on as if nothing had happened.
 inline std::vector<int32_t> FreshCounts() {
-    const auto saved = std::make_unique<CountArrays>(Counts);
-    const std::vector<uint32_t> screen(ScreenImage, ScreenImage + MaxPixels), progress(ProgressImage, ProgressImage + MaxPixels);
+    const int w = Calc.WindowWidth, h = Calc.WindowHeight;
+    int32_t* const rows = &NAt(0, 0) - CountMargin;   // whole rows, margins included
+    const std::vector<int32_t> counts(rows, rows + size_t(h) * CountStride), mask(Counts.WorkMask, Counts.WorkMask + size_t(h) * CountStride);
+    const std::vector<uint32_t> screen(ScreenImage, ScreenImage + w * h), progress(ProgressImage, ProgressImage + w * h);
     const int32_t tilePos = Work.TilePos;
     const bool live = Work.LivePass;
-    std::fill_n(Counts.WorkMask, WorkMaskCount, -1);
+    std::fill(Counts.WorkMask, Counts.WorkMask + size_t(h) * CountStride, -1);
     Work.LivePass = false;
     for (int p = 0; p < TileCount; p++) {
         Work.TilePos = p;
@@ -55,8 +58,9 @@ inline std::vector<int32_t> FreshCounts() {
         ComputeTile();
     }
     std::vector<int32_t> fresh;
-    for (int y = 0; y < Calc.WindowHeight; y++) fresh.insert(fresh.end(), &NAt(0, y), &NAt(0, y) + Calc.WindowWidth);
-    Counts = *saved;
+    for (int y = 0; y < h; y++) fresh.insert(fresh.end(), &NAt(0, y), &NAt(0, y) + w);
+    std::copy(counts.begin(), counts.end(), rows);
+    std::copy(mask.begin(), mask.end(), Counts.WorkMask);
     std::copy(screen.begin(), screen.end(), ScreenImage);
     std::copy(progress.begin(), progress.end(), ProgressImage);
     Work.TilePos = tilePos;
