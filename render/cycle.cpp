@@ -193,7 +193,9 @@ static void CommandStep() {
 
     if (Messages.MessageCode != MsgNone) {
         ShowMessage();
-        pos = TileIdle;
+        // A message an earlier command left pending is shown, but a command that has already
+        // set up its pass goes on: cut off now, its new view would name the old picture.
+        if (pos != 0) pos = TileIdle;
     }
     if (pos != 0) {
         pos = TileIdle;

@@ -173,3 +173,18 @@ TEST(Hazard, CentreIsHeldInsideTheNumberRangeWherePanningAndZoomingOutWouldWrapI
     PumpUntilPictureDone();
     EXPECT_TRUE(View.Center_zX == edge.Center_zX && View.Center_zY == edge.Center_zY);
 }
+
+TEST(Hazard, MessageLeftPendingDoesNotCutOffACommandThatHasBegun) {
+    StartSmall();
+    struct Row { uint32_t Key; int32_t Zoom; };
+    for (const Row& r : {Row{VK_NEXT, -1}, Row{VK_PRIOR, 0}, Row{VK_DELETE, 0}}) {
+        Press('I');                           // the credit line waits for the redraw ...
+        Press(r.Key);                         // ... which a command replaces before it is painted
+        PumpUntilPictureDone();
+        EXPECT_EQ(View.ld_Zoom, r.Zoom);
+        EXPECT_EQ(History[Cycle.HistoryIndex].Params.ld_Zoom, r.Zoom);   // completed and stored
+        EXPECT_TRUE(History[Cycle.HistoryIndex].Params.Center_zX == View.Center_zX);
+        HeadlessAdvanceClock(4000);
+        PumpUntilPictureDone();
+    }
+}
