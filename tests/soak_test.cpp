@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include "app/commands.h"
 #include "files/params.h"
 #include "render/colour.h"
 #include "render/cycle.h"
@@ -19,6 +20,9 @@
 #include "tests/files_test_util.h"
 
 namespace {
+
+constexpr int32_t CostlyIteration = 20000;
+constexpr int SoakW = 160, SoakH = 100;   // small, so that a picture costs little
 
 uint64_t EnvNumber(const char* name, uint64_t otherwise) {
     const char* v = std::getenv(name);
@@ -47,9 +51,11 @@ struct Soak {
     std::mt19937_64 Rng;
     ScratchFolder   Dir;
     std::map<uint64_t, std::set<uint64_t>> Computed;   // view -> the pictures computed for it
-    int Fresh = 0, Completed = 0, Saves = 0;
+    int Fresh = 0, Completed = 0, Saves = 0, DeepestZoom = 0, HighestLimit = 0, Formats = 0;
 
     uint32_t Pick(uint32_t n) { return uint32_t(Rng() % n); }
+    // High limits take long to compute, inside pixels above all.
+    bool Costly() const { return !Cycle.FirstPaintPending && View.Iteration > CostlyIteration; }
     bool Chance(uint32_t percent) { return Pick(100) < percent; }
 
     void Register() { Computed[ViewKey(View)].insert(CountsHash(&NAt(0, 0))); }
@@ -62,6 +68,9 @@ struct Soak {
     // were computed pixel by pixel are computed again from nothing.
     void PictureCompleted() {
         Completed++;
+        DeepestZoom = std::max(DeepestZoom, View.ld_Zoom);
+        HighestLimit = std::max(HighestLimit, View.Iteration);
+        Formats |= 1 << Calc.NumberMode;
         Register();
         const int32_t c = Cycle.LastCommand;
         const bool whole = c == CmdNewPicture ||
@@ -76,6 +85,7 @@ struct Soak {
 
     void Pump(int messages) {
         for (int i = 0; i < messages; i++) {
+            if (Costly() && i >= 4) return;   // the next event most likely turns back
             const int32_t before = Work.TilePos;
             if (!HeadlessPumpOne()) return;
             if (Computing(before) && Work.TilePos == TileIdle) PictureCompleted();
@@ -93,9 +103,7 @@ struct Soak {
             VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_LWIN, VK_F1, VK_F1 + 1, VK_F1 + 2, VK_F1 + 3, VK_F1 + 4,
             VK_F1 + 5, VK_F1 + 6, VK_F1 + 8, VK_F1 + 9, VK_F1 + 10, VK_F12, VK_NUMPAD0 + 4, VK_NUMPAD0 + 9,
             VK_ESCAPE, 'A'};
-        uint32_t vk = keys[Pick(std::size(keys))];
-        // Deep zooms and high limits take long to compute: a soak that wanders there turns back.
-        if ((View.ld_Zoom > 40 || View.Iteration > 30000) && Chance(60)) vk = Chance(50) ? uint32_t(VK_NEXT) : uint32_t('3');
+        const uint32_t vk = keys[Pick(std::size(keys))];
         const uint32_t modifier = Chance(70) ? 0u : Chance(50) ? uint32_t(VK_SHIFT) : uint32_t(VK_CONTROL);
         // Alt alone makes a system key of the next one, which the program never sees; with Ctrl
         // held its press reaches the program and clears both modifiers.
@@ -171,14 +179,42 @@ struct Soak {
         }
     }
 
+    // Down into the fixed-point formats: the limit set by hand, so it does not grow with the
+    // zoom, then clicks in the picture.
+    void Dive() {
+        if (View.Automatic) {
+            HeadlessAdvanceClock(InputLockOutMs);
+            HeadlessKey('2');
+            Pump(1 << 20);
+        }
+        for (int i = 6 + int(Pick(8)); i > 0; i--) {
+            HeadlessAdvanceClock(InputLockOutMs);
+            HeadlessClick(PictureBox.Left + int(Pick(PictureBox.Right - PictureBox.Left + 1)),
+                          PictureBox.Top + int(Pick(PictureBox.Bottom - PictureBox.Top + 1)));
+            Pump(Chance(50) ? 1 << 20 : int(Pick(64)));
+        }
+    }
+
     void Event() {
         HeadlessAdvanceClock(Pick(400));
-        switch (Pick(20)) {
-        case 0: HeadlessFocus(Chance(50)); break;
-        case 1: HeadlessAdvanceClock(500 + Pick(4000)); break;            // timers fall due
-        case 2: HeadlessSetTicksPerRead(Chance(70) ? 0 : 1000 + Pick(2000000)); break;   // slices run out
-        case 3: case 4: case 5: case 6: case 7: Mouse(); break;
-        default: Key(); break;
+        // A soak that wanders to high limits mostly turns back at once, with keys that act
+        // during a calculation too.
+        if (Costly() && Chance(80)) {
+            HeadlessAdvanceClock(InputLockOutMs);
+            HeadlessKey(Chance(60) ? VK_NEXT : VK_DELETE);
+            return;
+        }
+        switch (Pick(100)) {
+        case 0: Dive(); break;
+        case 1: case 2: case 3: case 4: case 5: HeadlessFocus(Chance(50)); break;
+        case 6: case 7: case 8: case 9: case 10: HeadlessAdvanceClock(500 + Pick(4000)); break;   // timers fall due
+        case 11: case 12: case 13: case 14: case 15:                      // slices run out
+            HeadlessSetTicksPerRead(Chance(85) ? 0 : 1000 + Pick(2000000));
+            break;
+        default:
+            if (Chance(33)) Mouse();
+            else Key();
+            break;
         }
     }
 
@@ -215,7 +251,7 @@ TEST(Soak, RandomInputKeepsEveryInvariant) {
     // A full-screen window or a framed one (with the hold timer), on one thread.
     const std::string self = s.Dir / "zentrix";
     const bool framed = s.Chance(50);
-    HeadlessSetScreen(framed ? 640 : 320, framed ? 400 : 200);
+    HeadlessSetScreen(framed ? 2 * SoakW : SoakW, framed ? 2 * SoakH : SoakH);
     StartProgram({self.c_str(), "1", framed ? "50" : "100"});
     for (uint64_t e = 0; e < events; e++) {
         SCOPED_TRACE(testing::Message() << "replay with ZENTRIX_SOAK_SEED=" << seed << ", event " << e);
@@ -228,10 +264,10 @@ TEST(Soak, RandomInputKeepsEveryInvariant) {
         if (testing::Test::HasFatalFailure()) return;
     }
     s.CheckSavedFiles();
-    std::printf("soak: seed %llu, %llu events, %d pictures completed, %d compared with a fresh computation, "
-                "%d saves, %d file faults\n",
-                (unsigned long long)seed, (unsigned long long)events, s.Completed, s.Fresh, s.Saves,
-                HeadlessInjectedFaults());
+    std::printf("soak: seed %llu, %llu events, %d pictures completed (zoom up to %d, limit up to %d, number formats "
+                "%x), %d compared with a fresh computation, %d saves, %d file faults\n",
+                (unsigned long long)seed, (unsigned long long)events, s.Completed, s.DeepestZoom, s.HighestLimit,
+                s.Formats, s.Fresh, s.Saves, HeadlessInjectedFaults());
     if (events >= 1000) {
         EXPECT_GT(s.Fresh, 0);
     }
