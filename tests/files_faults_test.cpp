@@ -9,7 +9,7 @@ namespace {
 enum Stage { NothingWritten, ViewWritten };   // how far a save gets before its fault
 
 struct Fault {
-    PosixFileStep Step;
+    FileStep Step;
     int           Nth;        // which call of the step fails; 0 with DiskRoom instead
     int64_t       DiskRoom;   // bytes past the parameter file's length the disk still takes
     Stage         Reached;

@@ -163,7 +163,7 @@ struct Soak {
     // Now and then a save fails at some step; whatever happens, the folder holds only whole files.
     void Saving() {
         Saves++;
-        if (Chance(30)) HeadlessFailFileStep(PosixFileStep(Pick(PosixFileStepCount)), 1 + int(Pick(3)));
+        if (Chance(30)) HeadlessFailFileStep(FileStep(Pick(FileStepCount)), 1 + int(Pick(3)));
     }
 
     void CheckSavedFiles() {

@@ -19,10 +19,11 @@ inline void StartProgram(std::initializer_list<const char*> args) {
     StartUp((int)args.size(), argv.data());
 }
 
-// The folder a program started as argv0 keeps its Pictures folder in, with the separator at
-// its end: where the system says the program is, which on some systems is not argv0.
+// The folder a program started as argv0 by StartProgram keeps its Pictures folder in, with
+// the separator at its end.
 inline std::string ProgramFolder(const char* argv0) {
     char self[4096] = "";
+    HeadlessSetProgramPath(argv0);
     PlatProgramPath(argv0, self, sizeof self);
     const char* last = std::strrchr(self, PlatPathSeparator());
     return std::string(self, last ? size_t(last + 1 - self) : 0);

@@ -1,20 +1,20 @@
-// platform/headless/files.cpp - the POSIX services as a test steers them: the program's own
+// platform/headless/files.cpp - the system services as a test steers them: the program's own
 // path and file steps that fail on demand.
 #include <cstdio>
 #include "platform/headless/headless.h"
 #include "platform/headless/internal.h"
 
 namespace {
-constexpr PosixOverrides SystemsOwn{nullptr, {}, -1, 0};   // nothing steered, no disk limit
+constexpr ServiceOverrides SystemsOwn{nullptr, {}, -1, 0};   // nothing steered, no disk limit
 
 struct FileControls {
-    PosixOverrides Table = SystemsOwn;
+    ServiceOverrides Table = SystemsOwn;
     char           ProgramPath[4096];
 };
 FileControls Files;
 
-PosixOverrides& Steered() {
-    PosixTest = &Files.Table;
+ServiceOverrides& Steered() {
+    ServiceTest = &Files.Table;
     return Files.Table;
 }
 }  // namespace
@@ -24,8 +24,8 @@ void HeadlessSetProgramPath(const char* path) {
     Steered().ProgramPath = path ? Files.ProgramPath : nullptr;
 }
 
-void HeadlessFailFileStep(PosixFileStep step, int nth) {
-    if (step >= 0 && step < PosixFileStepCount) Steered().FailIn[step] = nth;
+void HeadlessFailFileStep(FileStep step, int nth) {
+    if (step >= 0 && step < FileStepCount) Steered().FailIn[step] = nth;
 }
 
 void HeadlessDiskFullAfter(int64_t bytes) { Steered().DiskRoom = bytes; }
@@ -34,5 +34,5 @@ int HeadlessInjectedFaults() { return Files.Table.Injected; }
 
 void HeadlessResetFiles() {
     Files.Table = SystemsOwn;
-    PosixTest = nullptr;
+    ServiceTest = nullptr;
 }

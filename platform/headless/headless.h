@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 #include "platform/platform.h"
-#include "platform/posix/overrides.h"
+#include "platform/service_faults.h"
 
 // Display metrics that PlatGetDisplayMetrics reports (default 1920 x 1080, work area
 // 1920 x 1040). Call before the program starts.
@@ -65,7 +65,7 @@ void HeadlessThrowOnExit(bool on);
 // name it: "" for a system that cannot (argv0 then stands in), null to ask the system.
 void HeadlessSetProgramPath(const char* path);
 // The nth next call of a file step fails, as the system fails it (1 = the next call).
-void HeadlessFailFileStep(PosixFileStep step, int nth);
+void HeadlessFailFileStep(FileStep step, int nth);
 void HeadlessDiskFullAfter(int64_t bytes);         // the disk takes that many more bytes; < 0: no limit
 int  HeadlessInjectedFaults();                     // file failures made so far
 

@@ -8,27 +8,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include "platform/platform.h"
-#include "platform/posix/overrides.h"
-
-PosixOverrides* PosixTest = nullptr;
+#include "platform/service_faults.h"
 
 namespace {
 constexpr int PathMax = 4096;
 
 // A failure a test asked for, with the errno the system would give for it.
-bool Injected(PosixFileStep step, int error) {
-    if (!PosixTest) return false;
-    int32_t& n = PosixTest->FailIn[step];
-    if (n <= 0 || --n > 0) return false;
-    PosixTest->Injected++;
+bool Injected(FileStep step, int error) {
+    if (!FaultInjected(step)) return false;
     errno = error;
     return true;
-}
-
-// As much of `bytes` as a disk that a test has made nearly full still takes.
-size_t DiskTakes(size_t bytes) {
-    if (!PosixTest || PosixTest->DiskRoom < 0 || uint64_t(PosixTest->DiskRoom) >= bytes) return bytes;
-    return size_t(PosixTest->DiskRoom);
 }
 
 // Appends one component to an absolute path, resolving "." and ".." by name only, as the
@@ -65,14 +54,13 @@ bool WriteAll(int fd, const char* p, int64_t n) {
         if (Injected(StepWrite, EIO)) return false;
         const size_t taken = DiskTakes((size_t)(n > (1 << 30) ? (1 << 30) : n));
         if (taken == 0) {   // the disk is full: the rest of the write fails as it would
-            PosixTest->Injected++;
             errno = ENOSPC;
             return false;
         }
         ssize_t w = write(fd, p, taken);
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) return false;
-        if (PosixTest && PosixTest->DiskRoom >= 0) PosixTest->DiskRoom -= w;
+        DiskTook(size_t(w));
         p += w;
         n -= w;
     }
@@ -127,8 +115,8 @@ bool PlatFullPath(const char* path, char* out, int outSize) {
 // PATH, a link, from another folder); argv0 is the fallback where it cannot.
 bool PlatProgramPath(const char* argv0, char* out, int outSize) {
     char self[PathMax] = "";
-    if (PosixTest && PosixTest->ProgramPath) {
-        std::snprintf(self, sizeof self, "%s", PosixTest->ProgramPath);
+    if (ServiceTest && ServiceTest->ProgramPath) {
+        std::snprintf(self, sizeof self, "%s", ServiceTest->ProgramPath);
     } else {
         const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
         self[n > 0 ? n : 0] = 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include "platform/service_faults.h"
 #include "platform/win32/win32.h"
 
 namespace {
@@ -57,8 +58,11 @@ bool MayCreateIn(const char* folder) {
 bool WriteAll(HANDLE h, const char* p, int64_t n) {
     while (n > 0) {
         DWORD written = 0;
-        const DWORD piece = n > LargestPiece ? LargestPiece : (DWORD)n;
+        if (FaultInjected(StepWrite)) return false;
+        const DWORD piece = (DWORD)DiskTakes(n > LargestPiece ? LargestPiece : (size_t)n);
+        if (piece == 0) return false;   // the disk is full: the rest of the write fails as it would
         if (!WriteFile(h, p, piece, &written, nullptr) || written == 0) return false;
+        DiskTook(written);
         p += written;
         n -= written;
     }
@@ -74,6 +78,10 @@ bool PlatFullPath(const char* path, char* out, int outSize) {
 
 bool PlatProgramPath(const char* argv0, char* out, int outSize) {
     if (!out || outSize <= 0) return false;
+    if (ServiceTest && ServiceTest->ProgramPath) {
+        if (ServiceTest->ProgramPath[0] && PlatFullPath(ServiceTest->ProgramPath, out, outSize)) return true;
+        return argv0 && PlatFullPath(argv0, out, outSize);
+    }
     const DWORD n = GetModuleFileNameA(nullptr, out, (DWORD)outSize);
     if (n > 0 && n < (DWORD)outSize) return true;   // n == outSize: cut short
     return argv0 && PlatFullPath(argv0, out, outSize);
@@ -94,7 +102,7 @@ bool PlatFileExists(const char* path) {
 }
 
 bool PlatCreateFolder(const char* path) {
-    if (!path || !*path) return false;
+    if (!path || !*path || FaultInjected(StepCreateFolder)) return false;
     if (CreateDirectoryA(path, nullptr)) return true;
     return GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path);
 }
@@ -151,6 +159,7 @@ PlatFileWriter* PlatBeginFile(const char* path) {
     f->File = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && f->File == INVALID_HANDLE_VALUE; attempt++) {
         if (!FreshName(path, folder, f->Temp)) break;
+        if (FaultInjected(StepOpen)) break;
         f->File = CreateFileA(f->Temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (f->File == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
     }
@@ -172,9 +181,10 @@ bool PlatWriteBytes(PlatFileWriter* f, const void* data, int64_t bytes) {
 
 bool PlatFinishFile(PlatFileWriter* f) {
     if (!f) return false;
-    bool ok = !f->Failed && FlushFileBuffers(f->File);
-    ok = CloseHandle(f->File) && ok;
-    ok = ok && MoveFileExA(f->Temp, f->Target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    bool ok = !f->Failed && !FaultInjected(StepSync) && FlushFileBuffers(f->File);
+    ok = CloseHandle(f->File) && !FaultInjected(StepClose) && ok;
+    ok = ok && !FaultInjected(StepRename) &&
+         MoveFileExA(f->Temp, f->Target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) DeleteFileA(f->Temp);
     delete f;
     return ok;
@@ -188,7 +198,7 @@ void PlatAbandonFile(PlatFileWriter* f) {
 }
 
 bool PlatRenameFile(const char* from, const char* to) {
-    return from && to && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
+    return from && to && !FaultInjected(StepRename) && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
 }
 
 bool PlatDeleteFile(const char* path) { return path && DeleteFileA(path); }
