@@ -264,10 +264,12 @@ TEST(Soak, RandomInputKeepsEveryInvariant) {
         if (testing::Test::HasFatalFailure()) return;
     }
     s.CheckSavedFiles();
-    std::printf("soak: seed %llu, %llu events, %d pictures completed (zoom up to %d, limit up to %d, number formats "
-                "%x), %d compared with a fresh computation, %d saves, %d file faults\n",
+    const auto reached = [&](int mode, const char* name) { return s.Formats & (1 << mode) ? name : ""; };
+    std::printf("soak: seed %llu, %llu events, %d pictures completed (zoom up to %d, limit up to %d, number formats"
+                "%s%s%s), %d compared with a fresh computation, %d saves, %d file faults\n",
                 (unsigned long long)seed, (unsigned long long)events, s.Completed, s.DeepestZoom, s.HighestLimit,
-                s.Formats, s.Fresh, s.Saves, HeadlessInjectedFaults());
+                reached(ModeDouble, " double"), reached(ModeFixed60, " Fixed60"), reached(ModeLong128, " long128"),
+                s.Fresh, s.Saves, HeadlessInjectedFaults());
     if (events >= 1000) {
         EXPECT_GT(s.Fresh, 0);
     }
