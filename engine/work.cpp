@@ -131,8 +131,11 @@ void ComputeStrip(int t) {
     }
 }
 
-void PrepareStripStart(int p) {
+void PrepareStripStart(int p, int32_t col0, int32_t row0) {
     const int n = Work.ThreadCount;
+    const int32_t y = row0 + Work.TileY1[1][p];
+    int32_t x[MaxThreads + 1];
+    for (int t = 1; t <= n; ++t) x[t] = col0 + Work.TileX1[t][p];
     switch (Calc.NumberMode) {
     case ModeFixed60: {
         // 64-bit integer arithmetic that wraps like the hardware's.
@@ -140,18 +143,17 @@ void PrepareStripStart(int p) {
             return static_cast<Fixed60>(uint64_t(int64_t(index)) * uint64_t(Calc.PixelStep60) +
                                         uint64_t(origin));
         };
-        StripStart.Y60 = at(Work.TileY1[1][p], Calc.Origin60_zY);
-        for (int t = 1; t <= n; ++t) StripStart.X60[t] = at(Work.TileX1[t][p], Calc.Origin60_zX);
+        StripStart.Y60 = at(y, Calc.Origin60_zY);
+        for (int t = 1; t <= n; ++t) StripStart.X60[t] = at(x[t], Calc.Origin60_zX);
         break;
     }
     case ModeDouble:
-        StripStart.OffY = double(Work.TileY1[1][p]) * Calc.PixelStep;
-        for (int t = 1; t <= n; ++t) StripStart.OffX[t] = double(Work.TileX1[t][p]) * Calc.PixelStep;
+        StripStart.OffY = double(y) * Calc.PixelStep;
+        for (int t = 1; t <= n; ++t) StripStart.OffX[t] = double(x[t]) * Calc.PixelStep;
         break;
     case ModeLong128:
-        StripStart.Y128 = Add128(Calc.Origin_zY, ToLong128(double(Work.TileY1[1][p]) * Calc.PixelStep));
-        for (int t = 1; t <= n; ++t)
-            StripStart.X128[t] = Add128(Calc.Origin_zX, ToLong128(double(Work.TileX1[t][p]) * Calc.PixelStep));
+        StripStart.Y128 = Add128(Calc.Origin_zY, ToLong128(double(y) * Calc.PixelStep));
+        for (int t = 1; t <= n; ++t) StripStart.X128[t] = Add128(Calc.Origin_zX, ToLong128(double(x[t]) * Calc.PixelStep));
         break;
     default: break;
     }
@@ -201,18 +203,22 @@ int32_t TakeTileRow() {
     return TileRows.Y2 + 1;
 }
 
-void OpenTile() {
+void OpenTile() { OpenTileAt(0, 0); }
+
+void OpenTileAt(int32_t col0, int32_t row0) {
     const int p = Work.TilePos;
-    PrepareStripStart(p);
+    PrepareStripStart(p, col0, row0);
     TileRows = {Work.TileX1[1][p], Work.TileX2[Work.ThreadCount][p], Work.TileY1[1][p], Work.TileY2[1][p]};
     QueueRows = TileRows.Y2 >= TileRows.Y1 ? TileRows.Y2 - TileRows.Y1 + 1 : 0;
     Queue.Word.store(uint64_t(QueueRows), std::memory_order_release);
 }
 
-void ComputeTile() {
+void ComputeTile() { ComputeTileAt(0, 0); }
+
+void ComputeTileAt(int32_t col0, int32_t row0) {
     const int p = Work.TilePos;
     if (p < 0 || p >= TileCount) return;
-    OpenTile();
+    OpenTileAt(col0, row0);
     const int n = Work.ThreadCount;
     const int workers = n < WorkersStarted ? n : WorkersStarted;
     for (int t = 2; t <= workers; ++t) Signal(StartEvents[t]);

@@ -53,9 +53,14 @@ int32_t TakeTileRow();    // the next row of the tile nobody has taken, Y2 + 1 w
 void StartWorkers();      // ThreadCount, events, worker threads (once)
 void BuildTileTables();   // spiral and strips with their self-tests (fatal on failure)
 void ComputeTile();       // the tile at TilePos on all threads; see PrepareSlice
+// The same for a piece of a larger picture: the buffers hold the piece whose pixel (0, 0) is
+// pixel (col0, row0) of the picture the geometry was set up for, and every strip starts at
+// its whole-pixel offset from that picture's origin, so pieces join without a seam.
+void ComputeTileAt(int32_t col0, int32_t row0);
 // Opens the tile at TilePos for the kernels without computing it; ComputeTile does it first.
 // For tests that run a kernel on its own, on the main thread.
 void OpenTile();
+void OpenTileAt(int32_t col0, int32_t row0);
 // Slice set-up before each ComputeTile; a non-live pass never reads the clock.
 void PrepareSlice();
 int32_t ThreadCountFor(int logicalProcessors, int threadsOption);   // the pure rule
