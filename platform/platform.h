@@ -162,3 +162,31 @@ bool PlatFinishFile(PlatFileWriter* file);
 void PlatAbandonFile(PlatFileWriter* file);
 bool PlatRenameFile(const char* from, const char* to);         // replaces an existing target
 bool PlatDeleteFile(const char* path);
+
+// ---- Other programs ------------------------------------------------------------------
+// Whether a program of this name can be started: a name with a path is checked as given,
+// a bare name is looked up on the system's search path, as PlatStartChild does.
+bool PlatProgramAvailable(const char* name);
+// Starts the program argv[0] (looked up as above) with the arguments argv[1 ..], the list
+// ending with nullptr. Its standard input is a pipe that PlatWriteChild feeds; its output and
+// errors are this program's own. It runs apart from this program's terminal session, so an
+// interrupt typed at the terminal reaches only this program, which then ends the child or
+// lets it finish. Returns nullptr when it cannot be started.
+struct PlatChild;
+PlatChild* PlatStartChild(const char* const* argv);
+// Writes all the bytes to the child's input; false once the child has stopped reading (its
+// end never ends this program).
+bool PlatWriteChild(PlatChild* child, const void* data, int64_t bytes);
+// Closes the child's input, waits for it to end and releases it. Returns its exit code, or
+// -1 if it did not end by itself.
+int  PlatFinishChild(PlatChild* child);
+// Ends the child at once, waits for it and releases it.
+void PlatKillChild(PlatChild* child);
+
+// ---- Interrupts ----------------------------------------------------------------------
+// From this call on, an interrupt (Ctrl-C or Ctrl-Break at the terminal, the terminal or
+// console closing, a request to terminate) no longer ends the program at once: it only sets
+// the request that PlatCancelRequested reports, so the work in hand can stop cleanly and
+// leave no partial file. A second interrupt ends the program at once, as without the call.
+void PlatWatchCancel();
+bool PlatCancelRequested();   // an interrupt came since PlatWatchCancel; any thread may ask
