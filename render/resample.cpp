@@ -1,0 +1,115 @@
+// render/resample.cpp - making pictures smaller in linear light.
+#include "render/resample.h"
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int LightLevels = 65536;
+
+struct LightTables {
+    uint16_t Linear[256];
+    uint8_t  Byte[LightLevels];
+};
+
+double DecodeSrgb(double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); }
+double EncodeSrgb(double v) { return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055; }
+
+const LightTables& Tables() {
+    static const LightTables* tables = [] {
+        auto* t = new LightTables;
+        for (int b = 0; b < 256; ++b) t->Linear[b] = uint16_t(std::lround(DecodeSrgb(b / 255.0) * (LightLevels - 1)));
+        for (int l = 0; l < LightLevels; ++l) t->Byte[l] = uint8_t(std::lround(EncodeSrgb(double(l) / (LightLevels - 1)) * 255));
+        return t;
+    }();
+    return *tables;
+}
+
+RgbPixel PixelOfLight(uint32_t r, uint32_t g, uint32_t b) {
+    const uint8_t* byte = Tables().Byte;
+    return RgbPixel(byte[r]) << 16 | RgbPixel(byte[g]) << 8 | byte[b];
+}
+
+// Which source pixels one output pixel covers along one axis, and how much of it each.
+struct Taps {
+    int32_t First;
+    float   Weight[3];   // of First, First + 1, First + 2; 0 for those it does not reach
+};
+
+std::vector<Taps> TapsFor(double start, double scale, int32_t count, int32_t sourceSize) {
+    std::vector<Taps> taps(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        const double a = start + i * scale, b = a + scale;
+        Taps& t = taps[size_t(i)];
+        t.First = std::clamp(int32_t(std::floor(a)), int32_t(0), std::max(sourceSize - 3, int32_t(0)));
+        for (int k = 0; k < 3; ++k) {
+            const double lo = std::max(a, double(t.First + k)), hi = std::min(b, double(t.First + k + 1));
+            const bool inside = t.First + k < sourceSize && hi > lo;
+            t.Weight[k] = inside ? float((hi - lo) / scale) : 0.0f;
+        }
+    }
+    return taps;
+}
+}  // namespace
+
+uint16_t LinearOfByte(uint8_t byte) { return Tables().Linear[byte]; }
+uint8_t  ByteOfLinear(uint16_t light) { return Tables().Byte[light]; }
+
+void DownsampleBox(const RgbPixel* src, int32_t srcStride, int32_t n, RgbPixel* dst, int32_t dstStride,
+                   int32_t w, int32_t h) {
+    const uint16_t* linear = Tables().Linear;
+    const uint32_t count = uint32_t(n * n), half = count / 2;
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            uint32_t r = 0, g = 0, b = 0;
+            for (int32_t j = 0; j < n; ++j) {
+                const RgbPixel* p = src + size_t(y * n + j) * size_t(srcStride) + size_t(x * n);
+                for (int32_t i = 0; i < n; ++i) {
+                    r += linear[p[i] >> 16 & 0xFF];
+                    g += linear[p[i] >> 8 & 0xFF];
+                    b += linear[p[i] & 0xFF];
+                }
+            }
+            dst[size_t(y) * size_t(dstStride) + size_t(x)] = PixelOfLight((r + half) / count, (g + half) / count, (b + half) / count);
+        }
+    }
+}
+
+void DecodeToLight(const RgbPixel* src, int32_t width, int32_t height, LinearPicture* out) {
+    const uint16_t* linear = Tables().Linear;
+    out->Width = width;
+    out->Height = height;
+    out->Light.resize(size_t(width) * size_t(height) * 3);
+    uint16_t* l = out->Light.data();
+    for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i) {
+        *l++ = linear[src[i] >> 16 & 0xFF];
+        *l++ = linear[src[i] >> 8 & 0xFF];
+        *l++ = linear[src[i] & 0xFF];
+    }
+}
+
+void ResampleRegion(const LinearPicture& from, double x0, double y0, double scale, RgbPixel* dst, int32_t w,
+                    int32_t h) {
+    const std::vector<Taps> cols = TapsFor(x0, scale, w, from.Width), rows = TapsFor(y0, scale, h, from.Height);
+    // The columns the frame reaches, mixed down the rows first.
+    const int32_t c0 = cols.front().First, c1 = std::min(cols.back().First + 3, from.Width);
+    std::vector<float> mixed(size_t(c1 - c0) * 3);
+    for (int32_t y = 0; y < h; ++y) {
+        const Taps& ty = rows[size_t(y)];
+        const uint16_t* line[3];
+        for (int k = 0; k < 3; ++k)
+            line[k] = &from.Light[(size_t(std::min(ty.First + k, from.Height - 1)) * size_t(from.Width) + size_t(c0)) * 3];
+        for (size_t i = 0; i < mixed.size(); ++i)
+            mixed[i] = ty.Weight[0] * float(line[0][i]) + ty.Weight[1] * float(line[1][i]) + ty.Weight[2] * float(line[2][i]);
+        RgbPixel* out = dst + size_t(y) * size_t(w);
+        for (int32_t x = 0; x < w; ++x) {
+            const Taps& tx = cols[size_t(x)];
+            const float* m = &mixed[size_t(tx.First - c0) * 3];
+            uint32_t light[3];
+            for (int ch = 0; ch < 3; ++ch) {
+                const float v = tx.Weight[0] * m[ch] + tx.Weight[1] * m[3 + ch] + tx.Weight[2] * m[6 + ch];
+                light[ch] = std::min(uint32_t(v + 0.5f), uint32_t(LightLevels - 1));
+            }
+            out[x] = PixelOfLight(light[0], light[1], light[2]);
+        }
+    }
+}
