@@ -1,0 +1,47 @@
+// files/batch.h - pictures and videos made without a window: a poster streamed band by band
+// into a PNG file, and a zoom video from the whole set down to a view.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include "engine/state.h"
+
+enum class BatchResult { Done, Cancelled, Failed };
+
+// Computes the poster that BeginPoster set up, band by band, and streams it into the PNG
+// file at path, which appears whole or not at all.
+BatchResult WritePosterPng(const char* path);
+
+// Whether path is a place a file can be written to: a fresh file there can be started (it is
+// given up again at once, so nothing changes).
+bool OutputWritable(const char* path);
+
+// A video that zooms from zoom From (the whole set at 0) down to zoom To about the view's
+// centre, one doubling every SecondsPerZoom seconds. Keyframes are computed at each whole
+// zoom z, with twice the frame's pixels along each side; a frame at zoom z + f (0 <= f < 1)
+// is the centre 2W/2^f x 2H/2^f of keyframe z, made W x H in linear light, so every frame has
+// at least full detail and the motion is smooth. The view's limit and colours hold throughout.
+struct ZoomVideoPlan {
+    ViewParams  View;            // limit and colours as the explorer's first picture has them
+    int32_t     From, To;        // zooms of the first and the last frame, From < To < MaxZoom
+    int32_t     Width, Height;   // frame size, at most the window's
+    int32_t     Fps;
+    double      SecondsPerZoom;
+    const char* VideoPath;       // a .mp4 or .mkv file encoded by the video encoder, or null
+    const char* FramesFolder;    // else numbered PNG frames (000000.png ...) in this folder
+};
+
+constexpr const char* VideoEncoder = "ffmpeg";   // the program that encodes video files
+
+struct VideoProgressState {
+    int32_t Keyframes, KeyframesDone;
+    int32_t Frames;
+    std::atomic<int32_t> FramesDone;   // written by the thread that makes the frames
+};
+extern VideoProgressState VideoProgress;
+
+bool    VideoFileKnown(const char* path);              // ends in ".mp4" or ".mkv"
+int32_t ZoomVideoFrames(const ZoomVideoPlan& plan);    // the first frame is at From, the last at To
+// The name of frame i in the frames folder.
+void    FrameFileName(const char* folder, int32_t frame, char* out, int outSize);
+// Makes the video; a video file appears whole or not at all, frames each whole.
+BatchResult MakeZoomVideo(const ZoomVideoPlan& plan);
