@@ -4,58 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include "app/app.h"
 #include "engine/work.h"
-#include "files/params.h"
-#include "tests/files_test_util.h"
 #include "platform/headless/headless.h"
+#include "tests/renderer_run.h"
 #include "tests/support.h"
 #include "ui/message.h"
 
 namespace {
-
-// Built beside the explorer, one folder above the test programs.
-std::string RendererPath() {
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "zentrix-render").string();
-}
-
-// A shell word, built by appending (concatenating onto a literal upsets the compiler's
-// overlap check).
-std::string Quoted(const std::string& text) {
-    std::string q(1, '\'');
-    q += text;
-    q += '\'';
-    return q;
-}
-
-struct RunResult {
-    int         Code;
-    std::string Err;
-};
-
-RunResult RunRenderer(const std::string& args) {
-    ScratchFolder logs;
-    std::string command = Quoted(RendererPath());
-    command += ' ' + args + " >" + Quoted(logs / "out") + " 2>" + Quoted(logs / "err");
-    const int status = std::system(command.c_str());
-    return RunResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(logs / "err")};
-}
-
-void WriteView(const std::string& path, const ViewParams& v) {
-    char text[ParamFileMaxBytes];
-    const int n = FormatParameterFile(v, "test view", text, sizeof text);
-    WriteWholeFile(path, std::string(text, n));
-}
-
-ViewParams HomeView() {
-    ViewParams v{};
-    v.Center_zY = long128{0, 0xFF80000000000000ull};   // -0.5
-    v.Iteration = v.Alt_Iteration = 256;
-    v.Color = v.Alt_Color = 4.0;
-    v.Automatic = v.FPU_Mode = 1;
-    return v;
-}
 
 // The explorer on a display of the given size opens the view, finishes its first picture
 // and saves it with the 9 key; returns the saved PNG file.
@@ -104,12 +60,7 @@ TEST(Renderer, HomeViewEqualsTheExplorersSavedPicture) {
 }
 
 TEST(Renderer, DeepAutomaticViewEqualsTheExplorersSavedPicture) {
-    ViewParams v = HomeView();
-    v.Center_zX = DecimalToLong128("0.1318259042053988");
-    v.Center_zY = DecimalToLong128("-0.7436438870371587");
-    v.ld_Zoom = 48;   // beyond the double format
-    v.Iteration = v.Alt_Iteration = 1000;
-    ExpectRendererMatchesExplorer(v, 320, 180, "");
+    ExpectRendererMatchesExplorer(SeahorseView(48), 320, 180, "");   // beyond the double format
 }
 
 TEST(Renderer, OddSizesComeOutExactly) {
@@ -132,6 +83,7 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
     ViewParams nanColour = HomeView();
     nanColour.Color = std::nan("");
     WriteView(dir / "nan.zxp", nanColour);
+    WriteView(dir / "deep.zxp", SeahorseView(111));
     const std::string good = Quoted(dir / "good.zxp"), out = Quoted(dir / "out.png");
     struct Case {
         std::string Args;
@@ -140,24 +92,62 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
     };
     const Case cases[] = {
         {"--size 15x100 " + good + ' ' + out, 2, "bad size"},
-        {"--size 1921x100 " + good + ' ' + out, 2, "bad size"},
-        {"--size 100x1201 " + good + ' ' + out, 2, "bad size"},
+        {"--size 65537x100 " + good + ' ' + out, 2, "bad size"},
+        {"--size 0x100 " + good + ' ' + out, 2, "bad size"},
         {"--size 100 " + good + ' ' + out, 2, "bad size"},
         {"--threads 9 " + good + ' ' + out, 2, "bad thread count"},
         {"--threads 0 " + good + ' ' + out, 2, "bad thread count"},
-        {"--frames 2 " + good + ' ' + out, 2, "unknown option"},
+        {"--colours 2 " + good + ' ' + out, 2, "unknown option"},
+        {"--scale 3 " + good + ' ' + out, 2, "bad scale"},
+        {"--aa 3 " + good + ' ' + out, 2, "bad anti-aliasing"},
+        {"--size 32x32 --scale 4096 " + good + ' ' + out, 2, "at most 65536x65536"},
+        {"--aa 4 " + Quoted(dir / "deep.zxp") + ' ' + out, 2, "beyond 112"},
+        {"--zoom-video " + Quoted(dir / "v.avi") + ' ' + good, 2, "unknown video extension"},
+        {"--from 5 --frames " + Quoted(dir / "frames") + ' ' + good, 2, "must lie below"},
         {good, 2, "usage:"},
         {good + ' ' + out + " extra", 2, "unexpected argument"},
         {Quoted(dir / "missing.zxp") + " " + out, 1, "cannot find the view file"},
         {Quoted(dir / "bad.zxp") + " " + out, 1, "is not a valid view file"},
         {Quoted(dir / "nan.zxp") + " " + out, 1, "is not a valid view file"},
-        {good + ' ' + Quoted(dir / "no-folder/out.png"), 1, "cannot write"},
-        {good + ' ' + Quoted(dir.Path.string()), 1, "cannot write"},
+        {good + ' ' + Quoted(dir / "no-folder/out.png"), 2, "cannot write"},
+        {good + ' ' + Quoted(dir.Path.string()), 2, "cannot write"},
     };
     for (const Case& c : cases) {
         RunResult r = RunRenderer(c.Args);
         EXPECT_EQ(r.Code, c.Code) << c.Args;
         EXPECT_NE(r.Err.find(c.Says), std::string::npos) << c.Args << "\n" << r.Err;
     }
-    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"bad.zxp", "good.zxp", "nan.zxp"}));
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"bad.zxp", "deep.zxp", "good.zxp", "nan.zxp"}));
+}
+
+// Posters: at scale 1 the explorer's picture, and beyond the buffers its pieces join exactly. In
+// Fixed60 a wider picture's origin lies whole pixels further out, so the window's picture is
+// its middle.
+TEST(Renderer, PostersAreTheExplorersPictureAtScaleOneAndBeyondTheBuffers) {
+    ScratchFolder dir;
+    WriteView(dir / "view.zxp", SeahorseView(48));
+    const std::string view = Quoted(dir / "view.zxp") + ' ';
+    for (const char* args : {"--size 1920x16 ", "--size 1920x16 --scale 1 ", "--size 1960x16 "}) {
+        RunResult r = RunRenderer(args + view + Quoted(dir / (std::string(args) + ".png")));
+        ASSERT_EQ(r.Code, 0) << args << r.Err;
+    }
+    EXPECT_EQ(ReadWholeFile(dir / "--size 1920x16 .png"), ReadWholeFile(dir / "--size 1920x16 --scale 1 .png"));
+    const Decoded window = DecodedFile(dir / "--size 1920x16 .png"), wide = DecodedFile(dir / "--size 1960x16 .png");
+    ASSERT_EQ(wide.Width, 1960u);
+    for (int row = 0; row < 16; ++row)
+        ASSERT_TRUE(std::equal(&window.Pixels[1920 * row], &window.Pixels[1920 * row + 1920], &wide.Pixels[1960 * row + 20]));
+}
+
+TEST(Renderer, CancelledPosterLeavesNoFile) {
+    ScratchFolder dir;
+    WriteView(dir / "view.zxp", SeahorseView(48));
+    const pid_t pid = StartRenderer({"--size", "8000x8000", dir / "view.zxp", dir / "poster.png"});
+    // The picture file is begun under a fresh name beside its own before the first band.
+    for (int i = 0; i < 500 && FolderEntries(dir.Path).size() < 2; ++i) usleep(10000);
+    usleep(300000);
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"view.zxp"}));
 }
