@@ -1,6 +1,10 @@
 // files/poster_file.cpp - a poster streamed into a PNG file band by band, so its memory stays
-// one band of rows whatever its size.
+// two bands of rows whatever its size. A band is encoded on a thread of its own while the
+// next one computes: the encoder works on one processor only and would otherwise leave the
+// others idle for a good part of the time.
+#include <atomic>
 #include <new>
+#include <thread>
 #include <vector>
 #include "files/batch.h"
 #include "files/png.h"
@@ -16,28 +20,31 @@ bool OutputWritable(const char* path) {
 
 BatchResult WritePosterPng(const char* path) {
     const int32_t w = Poster.Width, h = Poster.Height, bandRows = Poster.PieceHeight / Poster.Sub;
-    std::vector<RgbPixel> band;
+    std::vector<RgbPixel> bands[2];
     try {
-        band.resize(size_t(w) * size_t(bandRows));
+        for (auto& b : bands) b.resize(size_t(w) * size_t(bandRows));
     } catch (const std::bad_alloc&) {
         return BatchResult::Failed;
     }
     PngStream* png = PngStart(path, w, h);
     if (!png) return BatchResult::Failed;
-    for (int32_t row = 0; row < h; row += bandRows) {
+    BatchResult result = BatchResult::Done;
+    std::atomic<bool> encoded{true};
+    std::thread encoder;
+    for (int32_t row = 0, band = 0; row < h && result == BatchResult::Done; row += bandRows, band ^= 1) {
         const int32_t rows = h - row < bandRows ? h - row : bandRows;
-        if (!ComputePosterRows(row, rows, band.data(), w)) {
-            PngAbandon(png);
-            return BatchResult::Cancelled;
-        }
-        if (!PngAddRows(png, band.data(), rows, w)) {
-            PngAbandon(png);
-            return BatchResult::Failed;
-        }
-        if (PlatCancelRequested()) {
-            PngAbandon(png);
-            return BatchResult::Cancelled;
-        }
+        const bool computed = ComputePosterRows(row, rows, bands[band].data(), w);
+        if (encoder.joinable()) encoder.join();
+        if (!computed || PlatCancelRequested()) result = BatchResult::Cancelled;
+        else if (!encoded) result = BatchResult::Failed;
+        else encoder = std::thread([&, band, rows] { encoded = PngAddRows(png, bands[band].data(), rows, w); });
+    }
+    if (encoder.joinable()) encoder.join();
+    if (result == BatchResult::Done && !encoded) result = BatchResult::Failed;
+    if (result == BatchResult::Done && PlatCancelRequested()) result = BatchResult::Cancelled;
+    if (result != BatchResult::Done) {
+        PngAbandon(png);
+        return result;
     }
     return PngFinish(png) ? BatchResult::Done : BatchResult::Failed;
 }

@@ -20,7 +20,7 @@ VideoProgressState VideoProgress;
 namespace {
 // Sharp edges in H.264: a high quality, and a speed that keeps up with the keyframes.
 constexpr const char* EncoderQuality = "18";
-constexpr const char* EncoderPreset = "fast";
+constexpr const char* EncoderPreset = "veryfast";
 constexpr const char* PartSuffix = ".partial";
 
 bool EndsWith(const char* s, const char* end) {
