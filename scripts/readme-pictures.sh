@@ -31,3 +31,14 @@ for view in views/*.zxp; do
     png "$work/$name.png" -filter box -resize "$thumb" -colors 256
     echo "$out_file"
 done
+
+# A poster and a plain and an anti-aliased picture of one view, in all their colours.
+spiral=views/seahorse-spiral.zxp
+for shot in "spiral-poster:--size 240x135 --scale 4" "spiral-plain:--size 320x180" "spiral-aa4:--size 320x180 --aa 4"; do
+    name=${shot%%:*}
+    # shellcheck disable=SC2086
+    "$build/zentrix-render" ${shot#*:} "$spiral" "$work/$name.png" >/dev/null
+    out_file="$out/$name.png"
+    png "$work/$name.png"
+    echo "$out_file"
+done
