@@ -54,23 +54,46 @@ std::vector<Taps> TapsFor(double start, double scale, int32_t count, int32_t sou
 uint16_t LinearOfByte(uint8_t byte) { return Tables().Linear[byte]; }
 uint8_t  ByteOfLinear(uint16_t light) { return Tables().Byte[light]; }
 
-void DownsampleBox(const RgbPixel* src, int32_t srcStride, int32_t n, RgbPixel* dst, int32_t dstStride,
-                   int32_t w, int32_t h) {
+namespace {
+// N fixed, so the block's rows are compared and summed in unrolled, vectorised code.
+template <int N>
+void DownsampleBlocks(const RgbPixel* src, int32_t srcStride, RgbPixel* dst, int32_t dstStride, int32_t w, int32_t h) {
     const uint16_t* linear = Tables().Linear;
-    const uint32_t count = uint32_t(n * n), half = count / 2;
+    constexpr uint32_t Count = N * N, Half = Count / 2;
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w; ++x) {
+            const RgbPixel* block = src + size_t(y * N) * size_t(srcStride) + size_t(x * N);
+            RgbPixel& out = dst[size_t(y) * size_t(dstStride) + size_t(x)];
+            // A block of one colour keeps it (the tables take every byte back to itself), and
+            // most blocks away from the set's edge are one colour.
+            uint32_t differ = 0;
+            for (int j = 0; j < N; ++j)
+                for (int i = 0; i < N; ++i) differ |= block[size_t(j) * size_t(srcStride) + size_t(i)] ^ block[0];
+            if (differ == 0) {
+                out = block[0];
+                continue;
+            }
             uint32_t r = 0, g = 0, b = 0;
-            for (int32_t j = 0; j < n; ++j) {
-                const RgbPixel* p = src + size_t(y * n + j) * size_t(srcStride) + size_t(x * n);
-                for (int32_t i = 0; i < n; ++i) {
+            for (int j = 0; j < N; ++j) {
+                const RgbPixel* p = block + size_t(j) * size_t(srcStride);
+                for (int i = 0; i < N; ++i) {
                     r += linear[p[i] >> 16 & 0xFF];
                     g += linear[p[i] >> 8 & 0xFF];
                     b += linear[p[i] & 0xFF];
                 }
             }
-            dst[size_t(y) * size_t(dstStride) + size_t(x)] = PixelOfLight((r + half) / count, (g + half) / count, (b + half) / count);
+            out = PixelOfLight((r + Half) / Count, (g + Half) / Count, (b + Half) / Count);
         }
+    }
+}
+}  // namespace
+
+void DownsampleBox(const RgbPixel* src, int32_t srcStride, int32_t n, RgbPixel* dst, int32_t dstStride,
+                   int32_t w, int32_t h) {
+    switch (n) {
+    case 1: DownsampleBlocks<1>(src, srcStride, dst, dstStride, w, h); break;
+    case 2: DownsampleBlocks<2>(src, srcStride, dst, dstStride, w, h); break;
+    default: DownsampleBlocks<4>(src, srcStride, dst, dstStride, w, h); break;
     }
 }
 

@@ -10,8 +10,8 @@
 uint16_t LinearOfByte(uint8_t byte);
 uint8_t  ByteOfLinear(uint16_t light);
 
-// Each pixel of the w x h picture at dst is the mean of an n x n block of src, whose row
-// stride is srcStride; dst has the row stride dstStride.
+// Each pixel of the w x h picture at dst is the mean of an n x n block of src (n = 1, 2 or
+// 4), whose row stride is srcStride; dst has the row stride dstStride.
 void DownsampleBox(const RgbPixel* src, int32_t srcStride, int32_t n, RgbPixel* dst, int32_t dstStride,
                    int32_t w, int32_t h);
 
