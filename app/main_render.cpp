@@ -154,6 +154,7 @@ int CheckOptions(RenderOptions* o) {
     char text[64];
     if (o->Video && o->Frames) return UsageError("%s", "give --zoom-video or --frames, not both");
     if (MakesVideo(*o)) {
+        if (o->Out) return UsageError("unexpected argument \"%s\": a video needs only its view file", o->Out);
         if (o->Poster) return UsageError("%s", "--scale and --aa are for pictures; a video's frames are sharp already");
         if (o->Width > MaxWidth || o->Height > MaxHeight)
             return UsageError("%s", "a video's frames are at most 1920x1200");
@@ -285,7 +286,10 @@ void DrawVideoProgress() {
 // Paints until the first picture is complete, as the explorer's message loop would.
 int RenderWindowPicture(const RenderOptions& o) {
     while (Work.TilePos != TileIdle) {
-        if (PlatCancelRequested()) return Fail("%s", "cancelled: nothing written");
+        if (PlatCancelRequested()) {
+            Fail("%s", "cancelled: nothing written");
+            return ExitCancelled;
+        }
         if (!HeadlessPumpOne()) return Fail("%s", "the picture stopped before it was complete");
         DrawCycleProgress(false);
     }

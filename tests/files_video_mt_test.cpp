@@ -1,5 +1,6 @@
 // Zoom videos: the right frames, each at a whole zoom its keyframe made half as large, and a
-// video file from ffmpeg, or a clear hint where it is missing.
+// video file from ffmpeg, or a clear hint where it is missing. Also run under ThreadSanitizer:
+// frames are made on a thread of their own, and the posters compared with them encode on one.
 #include <gtest/gtest.h>
 #include <string>
 #include "tests/renderer_run.h"
