@@ -188,5 +188,6 @@ void PlatKillChild(PlatChild* child);
 // console closing, a request to terminate) no longer ends the program at once: it only sets
 // the request that PlatCancelRequested reports, so the work in hand can stop cleanly and
 // leave no partial file. A second interrupt ends the program at once, as without the call.
+// Interrupts the program was started to ignore stay ignored.
 void PlatWatchCancel();
 bool PlatCancelRequested();   // an interrupt came since PlatWatchCancel; any thread may ask

@@ -132,7 +132,13 @@ void PlatWatchCancel() {
     sa.sa_handler = OnInterrupt;
     sa.sa_flags = SA_RESTART;   // reads and writes in progress go on; the work checks the flag
     sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        // An interrupt the program was started to ignore (nohup, a background job of a
+        // script) stays ignored.
+        struct sigaction was;
+        if (sigaction(sig, nullptr, &was) == 0 && was.sa_handler == SIG_IGN) continue;
+        sigaction(sig, &sa, nullptr);
+    }
 }
 
 bool PlatCancelRequested() { return CancelRequest.load(std::memory_order_relaxed); }
