@@ -2,6 +2,7 @@
 // two bands of rows whatever its size. A band is encoded on a thread of its own while the
 // next one computes: the encoder works on one processor only and would otherwise leave the
 // others idle for a good part of the time.
+#include <algorithm>
 #include <atomic>
 #include <new>
 #include <thread>
@@ -17,6 +18,19 @@ bool OutputWritable(const char* path) {
     PlatAbandonFile(probe);
     return true;
 }
+
+namespace {
+// The encoder keeps the filtered rows of each call until they are deflated: rows go in by
+// the few megabytes, still enough for its parts to be deflated side by side.
+constexpr int64_t EncoderBytes = int64_t(8) << 20;
+
+bool EncodeRows(PngStream* png, const RgbPixel* rows, int32_t count, int32_t w) {
+    const int32_t step = int32_t(std::max<int64_t>(1, EncoderBytes / (int64_t(w) * 3)));
+    for (int32_t r = 0; r < count; r += step)
+        if (!PngAddRows(png, rows + size_t(r) * size_t(w), std::min(step, count - r), w)) return false;
+    return true;
+}
+}  // namespace
 
 BatchResult WritePosterPng(const char* path) {
     const int32_t w = Poster.Width, h = Poster.Height, bandRows = Poster.PieceHeight / Poster.Sub;
@@ -37,7 +51,7 @@ BatchResult WritePosterPng(const char* path) {
         if (encoder.joinable()) encoder.join();
         if (!computed || PlatCancelRequested()) result = BatchResult::Cancelled;
         else if (!encoded) result = BatchResult::Failed;
-        else encoder = std::thread([&, band, rows] { encoded = PngAddRows(png, bands[band].data(), rows, w); });
+        else encoder = std::thread([&, band, rows] { encoded = EncodeRows(png, bands[band].data(), rows, w); });
     }
     if (encoder.joinable()) encoder.join();
     if (result == BatchResult::Done && !encoded) result = BatchResult::Failed;
