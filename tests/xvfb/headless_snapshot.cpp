@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
     HeadlessSetMetrics(PlatDisplayMetrics{dw, dh, w, h, 0, 0, w, h});
     HeadlessSetProcessorCount((int)sysconf(_SC_NPROCESSORS_ONLN));
 
+    // A program the system cannot place, started as "zentrix": its saves go to ./Pictures,
+    // where the scripts that compare them with the desktop program's look.
+    HeadlessSetProgramPath("");
     std::vector<const char*> args{"zentrix"};
     for (int i = 5; i < argc; i++) args.push_back(argv[i]);
     StartUp((int)args.size(), args.data());
