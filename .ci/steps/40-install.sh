@@ -21,7 +21,7 @@ echo "== install into a temporary DESTDIR"
 DESTDIR="$work/dest" cmake --install build >/dev/null
 prefix="$work/dest/usr/local"
 for f in bin/zentrix bin/zentrix-render share/applications/zentrix.desktop share/icons/hicolor/scalable/apps/zentrix.svg \
-         share/man/man1/zentrix.1 share/man/man1/zentrix-render.1 \
+         share/man/man1/zentrix.1.gz share/man/man1/zentrix-render.1.gz \
          $(for s in 16 24 32 48 64 96 128 256; do echo share/icons/hicolor/${s}x$s/apps/zentrix.png; done) \
          $(cd views && for v in *.zxp; do echo share/zentrix/views/$v; done); do
   [ -s "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
@@ -30,9 +30,9 @@ done
 "$prefix/bin/zentrix-render" --size 64x36 "$prefix/share/zentrix/views/whole-set.zxp" "$work/installed.png"
 desktop-file-validate "$prefix/share/applications/zentrix.desktop"
 for page in zentrix zentrix-render; do
-  warnings=$(groff -ww -man -Tutf8 -z "$prefix/share/man/man1/$page.1" 2>&1)
+  warnings=$(zcat "$prefix/share/man/man1/$page.1.gz" | groff -ww -man -Tutf8 -z 2>&1)
   [ -z "$warnings" ] || { echo "groff warns about $page(1):"; echo "$warnings"; exit 1; }
-  man -l "$prefix/share/man/man1/$page.1" >/dev/null
+  man -l "$prefix/share/man/man1/$page.1.gz" >/dev/null
 done
 echo "installed files, desktop entry and manual pages are fine"
 
