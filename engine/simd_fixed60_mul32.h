@@ -35,35 +35,35 @@ constexpr long long Mul32Bound = -(1LL << 62) - 1;   // a biased word above it i
 
 // A biased word cut for the multiplies: H = bits 61..30 of X, read from the low half of
 // the lane (X >> 30 has the top bit of the bias above them, which the multiplies never read),
-// and L2 = 2L with L = bits 29..0, so that 2 H L fits the 64-bit product.
+// and L = bits 29..0, so that H L fits the 64-bit product with room for a carry.
 template <class V>
 struct Mul32Split {
-    typename V::Vec h, l2;
+    typename V::Vec h, l;
 };
 
 template <class V>
 [[gnu::always_inline]] inline Mul32Split<V> Mul32SplitOf(const typename V::Vec& z) {
-    return {V::template ShiftRight<30>(z), V::And(V::Add(z, z), V::Set1(0x7FFFFFFE))};
+    return {V::template ShiftRight<30>(z), V::And(z, V::Set1(0x3FFFFFFF))};
 }
 
 // floor(X^2 / 2^60) from X^2 = H^2 2^60 + 2HL 2^30 + L^2
-//   = H^2 + floor((2HL + floor(L^2 / 2^30)) / 2^30), where floor(L^2 / 2^30) = (L2 L2) >> 32.
-// 2HL is below 2^63, so the sum does not wrap.
+//   = H^2 + floor((HL + floor(L^2 / 2^31)) / 2^29): halving the sum before the floor changes
+// nothing, as HL is whole. HL is below 2^62, so the sum does not wrap.
 template <class V>
 [[gnu::always_inline]] inline typename V::Vec Mul32Square(const Mul32Split<V>& a) {
-    const typename V::Vec mid = V::Add(V::Mul32(a.h, a.l2), V::template ShiftRight<32>(V::Mul32(a.l2, a.l2)));
-    return V::Add(V::Mul32(a.h, a.h), V::template ShiftRight<30>(mid));
+    const typename V::Vec mid = V::Add(V::Mul32(a.h, a.l), V::template ShiftRight<31>(V::Mul32(a.l, a.l)));
+    return V::Add(V::Mul32(a.h, a.h), V::template ShiftRight<29>(mid));
 }
 
-// floor(X Y / 2^59) = 2 Hx Hy + floor((2(Hx Ly + Lx Hy) + floor(2 Lx Ly / 2^30)) / 2^30): the
-// doubled product is the product of twice the value, and 2 Lx Ly / 2^30 is (Lx2 Ly2) >> 31.
-// Each doubled middle product is below 2^63, so their sum does not wrap.
+// floor(X Y / 2^59) = 2 Hx Hy + floor((Hx Ly + Lx Hy + floor(Lx Ly / 2^30)) / 2^29): the
+// doubled product is the product of twice the value. Each middle product is below 2^62, so
+// their sum does not wrap.
 template <class V>
 [[gnu::always_inline]] inline typename V::Vec Mul32TwiceProduct(const Mul32Split<V>& a, const Mul32Split<V>& b) {
     const typename V::Vec hh = V::Mul32(a.h, b.h);
-    const typename V::Vec mid = V::Add(V::Add(V::Mul32(a.h, b.l2), V::Mul32(a.l2, b.h)),
-                                       V::template ShiftRight<31>(V::Mul32(a.l2, b.l2)));
-    return V::Add(V::Add(hh, hh), V::template ShiftRight<30>(mid));
+    const typename V::Vec mid = V::Add(V::Add(V::Mul32(a.h, b.l), V::Mul32(a.l, b.h)),
+                                       V::template ShiftRight<30>(V::Mul32(a.l, b.l)));
+    return V::Add(V::Add(hh, hh), V::template ShiftRight<29>(mid));
 }
 
 // One pass z -> z^2 + c on every lane, on biased words (x, y in the lane form, cx + 2^61,
