@@ -24,18 +24,20 @@
 
 namespace {
 
-// A lane holds each coordinate v of z as the word v + 2 + 8 (in units of 2^60): the 2 makes
-// the orbit's values in [-2, 2) the unsigned words X in [0, 2^62), whose products are unsigned
-// (simd_fixed60_pass.h shows how the bias comes out again); the 8 flips the top bit, so that
-// those lanes are exactly the words below -2^62 as signed integers, and one signed comparison
-// tells a coordinate out of range. c enters with the biases the pass adds to it.
-constexpr long long Mul32Bias = static_cast<long long>((uint64_t(1) << 61) + (uint64_t(1) << 63));
-constexpr long long Mul32BiasX = 1LL << 61;   // cx: the new x gets its biases from it
-constexpr long long Mul32Bound = -(1LL << 62) - 1;   // a biased word above it is out of range
+// A lane holds each coordinate v of z as the word v + 2 (in units of 2^60): the orbit's values
+// in [-2, 2) are then the unsigned words X in [0, 2^62), whose products are unsigned
+// (simd_fixed60_pass.h shows how the bias comes out again), and a coordinate is out of range
+// exactly when X >> 30 is 2^32 or more, whatever the word: one comparison tells it for x and y
+// at once, on the high pieces the multiplies take anyway. c enters with the biases the pass
+// adds to it.
+constexpr long long Mul32Bias = 1LL << 61;
+constexpr long long Mul32BiasX = static_cast<long long>((uint64_t(1) << 61) + (uint64_t(1) << 63));   // cx
+constexpr long long Mul32HighBound = 0xFFFFFFFF;   // X >> 30 above it: out of range
+constexpr long long Mul32Bound = -(1LL << 62) - 1;   // the biased sum of squares above it: 4 or more
 
 // A biased word cut for the multiplies: H = bits 61..30 of X, read from the low half of
-// the lane (X >> 30 has the top bit of the bias above them, which the multiplies never read),
-// and L = bits 29..0, so that H L fits the 64-bit product with room for a carry.
+// the lane (X >> 30 has any bits of an out-of-range word above them, which the multiplies
+// never read), and L = bits 29..0, so that H L fits the 64-bit product with room for a carry.
 template <class V>
 struct Mul32Split {
     typename V::Vec h, l;
@@ -66,14 +68,13 @@ template <class V>
     return V::Add(V::Add(hh, hh), V::template ShiftRight<29>(mid));
 }
 
-// One pass z -> z^2 + c on every lane, on biased words (x, y in the lane form, cx + 2^61,
-// cy + 2 + 8); all bits set in the lanes whose old z escapes, exactly as Fixed60Arith::Pass
-// tells them, and the new z, biased, in every other lane, bit for bit. With X, Y the words
-// biased by 2 alone:
-//   sx = floor(X^2 / 2^60) - 4X + 2^62, sy likewise, 2xy = floor(X Y / 2^59) - 4(X + Y) + 2^63,
-// and 4X is the same word for both biases. The squares are kept less 4, so that their sum is
-// less 8 (biased by 8, modulo 16) and their difference exact; the sum then lies below -2^62 as a
-// signed word exactly when it is below 4 (in range it is at most 8).
+// One pass z -> z^2 + c on every lane, on biased words (x, y, cy + 2, cx + 2 + 8); all bits
+// set in the lanes whose old z escapes, exactly as Fixed60Arith::Pass tells them, and the new
+// z, biased, in every other lane, bit for bit. With X, Y the biased words:
+//   sx = floor(X^2 / 2^60) - 4X + 2^62, sy likewise, 2xy = floor(X Y / 2^59) - 4(X + Y) + 2^63.
+// The squares are kept less 4, so that their sum is less 8 (biased by 8, modulo 16) and their
+// difference exact; the sum then lies below -2^62 as a signed word exactly when it is below 4
+// (in range it is at most 8). The doubled product is less 8 as well, which cx makes up.
 template <class V>
 [[gnu::always_inline]] inline typename V::Vec PassFixed60Mul32(typename V::Vec& x, typename V::Vec& y,
                                                                const typename V::Vec& cx, const typename V::Vec& cy) {
@@ -81,8 +82,8 @@ template <class V>
     const Mul32Split<V> a = Mul32SplitOf<V>(x), b = Mul32SplitOf<V>(y);
     const Vec x4 = V::template ShiftLeft<2>(x), y4 = V::template ShiftLeft<2>(y);
     const Vec sx = V::Sub(Mul32Square<V>(a), x4), sy = V::Sub(Mul32Square<V>(b), y4);   // less 4
-    const Vec bound = V::Set1(Mul32Bound);
-    const Vec out = V::Or(V::Or(V::Greater(x, bound), V::Greater(y, bound)), V::Greater(V::Add(sx, sy), bound));
+    const Vec out = V::Or(V::Greater(V::Or(a.h, b.h), V::Set1(Mul32HighBound)),
+                          V::Greater(V::Add(sx, sy), V::Set1(Mul32Bound)));
     const Vec nx = V::Add(V::Sub(Mul32TwiceProduct<V>(a, b), V::Add(x4, y4)), cx);
     y = V::Add(V::Sub(sy, sx), cy);
     x = nx;
