@@ -16,7 +16,7 @@
 
 namespace {
 struct Avx2Fixed60 : Fixed60Mul32Lanes<Avx2IntOps> {
-    // A pass is about 47 vector operations, ten of them multiplies, and the vector ports
+    // A pass is about 44 vector operations, ten of them multiplies, and the vector ports
     // limit it, not its chain: three vectors in flight keep them busy (measured: two and four
     // alike or a little slower). Batch and patience measured alike from 3 to 8 and 48 to 96.
     static constexpr int Vectors = 3, Batch = 6, Patience = 48, Sieve = 0;
