@@ -4,15 +4,8 @@
 # Uses the release build that scripts/test.sh left in build/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-need=()
-for p in desktop-file-utils groff-base man-db dpkg-dev util-linux; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-if [ ${#need[@]} -gt 0 ]; then
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
-fi
+scripts/deps.sh desktop-file-utils groff-base man-db dpkg-dev util-linux
+SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"   # the package is installed below
 work=$(mktemp -d)
 chmod 755 "$work"   # the installed explorer runs as another user below
 trap 'rm -rf "$work"' EXIT
