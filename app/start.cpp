@@ -106,12 +106,7 @@ void ReadCommandLine(int argc, const char* const* argv) {
         std::snprintf(name, sizeof name, "%s%s.zxp", App.PicturesFolder, s);
         if (TryLoad(name)) continue;
         int32_t v;
-        if (!ParseInt32(s, &v)) {
-            // Neither a view nor a number: most likely a mistyped name or a folder. It is
-            // reported as a view that could not be loaded, which the first picture then shows.
-            LoadParameterFile(s);
-            continue;
-        }
+        if (!ParseInt32(s, &v)) continue;   // neither a view nor a number: ignored silently
         if (v >= -2 && v <= -1) Cycle.FormatOption = (int8_t)v;
         else if (v >= 1 && v <= 8) Work.ThreadsOption = v;
         else if (v >= 33 && v <= 99) Display.WindowPercent = v;

@@ -180,6 +180,7 @@ static void CommandStep() {
         pos = TileIdle;
     }
     if (pos == CmdPanPreview) {
+        KeepPanInRange();   // the preview shows the shift the release will apply
         DrawPanPreview();
         pos = TileIdle;
     }

@@ -135,7 +135,10 @@ void WindowEvent(const SDL_WindowEvent& e) {
     switch (e.event) {
     case SDL_WINDOWEVENT_CLOSE: WindowPost(WM_CLOSE, 0, 0); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: WindowPost(WM_SETFOCUS, 0, 0); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: WindowPost(WM_KILLFOCUS, 0, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        SdlFocusLost();
+        WindowPost(WM_KILLFOCUS, 0, 0);
+        break;
     case SDL_WINDOWEVENT_MINIMIZED: SdlMinimised(); break;
     case SDL_WINDOWEVENT_RESTORED:
         Window.Minimised = false;

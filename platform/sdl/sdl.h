@@ -10,3 +10,4 @@ SDL_Window* SdlWindow();                        // the native window, null when 
 void SdlTranslateEvent(const SDL_Event& ev);    // turns one SDL event into the window's messages
 void SdlShowCanvasAgain();                      // the window lost its pixels: present all at the next paint
 void SdlMinimised();                            // the desktop did minimise the window
+void SdlFocusLost();                            // the keyboard went to another window

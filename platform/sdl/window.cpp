@@ -13,6 +13,8 @@ struct SdlWindowState {
     bool         Unpresented;     // painted since then
     bool         MinimiseAsked;   // a minimise was asked for and has not happened yet
     int64_t      MinimiseAskedMs;
+    bool         RestoreAwaited;  // the window stayed up, and the program has not restored it yet
+    int64_t      FocusSentMs;     // when the focus message last went for that
 };
 SdlWindowState Sdl;
 
@@ -22,12 +24,27 @@ constexpr int64_t MinimiseWaitMs = 500;
 
 // The window stayed up: if it kept the keyboard too, it is as good as restored, and the
 // window is told so as it is told of a restore. Without the keyboard the focus message comes
-// when the user returns to it.
+// when the user returns to it. A program busy with a command lets that message pass, so it
+// comes again every wait until the program restores the window; a real minimise, a restore
+// or a lost focus ends the repeats.
 void CheckMinimiseHappened() {
-    if (!Sdl.MinimiseAsked || BackendNowMs() - Sdl.MinimiseAskedMs < MinimiseWaitMs) return;
-    Sdl.MinimiseAsked = false;
+    const int64_t now = BackendNowMs();
+    if (Sdl.MinimiseAsked && now - Sdl.MinimiseAskedMs >= MinimiseWaitMs) {
+        Sdl.MinimiseAsked = false;
+        Sdl.RestoreAwaited = true;
+        Sdl.FocusSentMs = now - MinimiseWaitMs;
+    }
+    if (!Sdl.RestoreAwaited || now - Sdl.FocusSentMs < MinimiseWaitMs) return;
+    Sdl.FocusSentMs = now;
     if (!Window.Minimised && Sdl.Native && (SDL_GetWindowFlags(Sdl.Native) & SDL_WINDOW_INPUT_FOCUS))
         WindowPost(WM_SETFOCUS, 0, 0);
+    else Sdl.RestoreAwaited = false;
+}
+
+// When the check above is next due, or -1.
+int64_t MinimiseCheckDueMs() {
+    if (Sdl.MinimiseAsked) return Sdl.MinimiseAskedMs + MinimiseWaitMs;
+    return Sdl.RestoreAwaited ? Sdl.FocusSentMs + MinimiseWaitMs : -1;
 }
 
 // While paints follow each other (a picture draws one tile per paint, a thousand a second
@@ -101,17 +118,22 @@ void PlatMinimiseWindow() {
     if (!Sdl.Native) return;
     Sdl.MinimiseAsked = true;
     Sdl.MinimiseAskedMs = BackendNowMs();
+    Sdl.RestoreAwaited = false;
     SDL_MinimizeWindow(Sdl.Native);
 }
 
 void SdlMinimised() {
     Window.Minimised = true;
     Sdl.MinimiseAsked = false;
+    Sdl.RestoreAwaited = false;
 }
+
+void SdlFocusLost() { Sdl.RestoreAwaited = false; }
 
 void PlatRestoreWindow() {
     if (!Sdl.Native) return;
     Window.Minimised = false;
+    Sdl.RestoreAwaited = false;
     SDL_RestoreWindow(Sdl.Native);
     SdlShowCanvasAgain();
 }
@@ -141,8 +163,8 @@ bool PlatGetMessage(PlatMsg* msg) {
         if (!Window.Exists) return false;   // no window: nothing could ever arrive
         // Sleep until the desktop has something or the next timer is due.
         int64_t due = QueueEarliestDueMs(Window.Queue);
-        if (Sdl.MinimiseAsked && (due < 0 || Sdl.MinimiseAskedMs + MinimiseWaitMs < due))
-            due = Sdl.MinimiseAskedMs + MinimiseWaitMs;
+        const int64_t check = MinimiseCheckDueMs();
+        if (check >= 0 && (due < 0 || check < due)) due = check;
         int timeout = -1;
         if (due >= 0) {
             const int64_t wait = due - BackendNowMs();

@@ -32,6 +32,8 @@ const char* Name(uint32_t message) {
     }
 }
 
+int MinimiseFocusMessages = -1;   // focus messages since the last minimise, -1 without one
+
 intptr_t LogProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     const unsigned x = (unsigned)lParam & 0xFFFF, y = ((unsigned)lParam >> 16) & 0xFFFF;
     switch (message) {
@@ -58,6 +60,12 @@ intptr_t LogProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     case WM_DESTROY: PlatPostQuitMessage(0); return 0;
     case WM_KEYDOWN:
         if (wParam == VK_F1 + 10) PlatMinimiseWindow();   // F11, as the explorer does
+        MinimiseFocusMessages = wParam == VK_F1 + 10 ? 0 : -1;
+        return 0;
+    case WM_SETFOCUS:
+        // The first focus message after the minimise finds the program busy and passes; the
+        // second restores the window.
+        if (MinimiseFocusMessages >= 0 && ++MinimiseFocusMessages == 2) PlatRestoreWindow();
         return 0;
     default: return PlatDefWindowProc(message, wParam, lParam);
     }
