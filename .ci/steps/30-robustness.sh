@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-scripts/deps.sh clang libclang-rt-14-dev
+# The compiler and its sanitizer runtime come as one version: the runtime must match the compiler.
+scripts/deps.sh clang-14 libclang-rt-14-dev
 
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1
 soak_events=100000 soak_seed=20260102
@@ -34,7 +35,7 @@ soak &
 soak_pid=$!
 
 t=$(date +%s)
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIX_FUZZ=ON \
+CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIX_FUZZ=ON \
   -DZENTRIX_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-fno-sanitize-recover=all \
   -DZENTRIX_TESTS=OFF -DZENTRIX_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j1 --target fuzz_params fuzz_command_line fuzz_text >build-fuzz/build.log 2>&1 ||
