@@ -111,15 +111,6 @@ void AwaitWorkersOut() {
         PlatWaitWhileEqual(Queue.Word, w);
 }
 
-void ComputeStrip(int t) {
-    switch (Calc.NumberMode) {
-    case ModeFixed60: ComputeStripFixed60(t); break;
-    case ModeDouble: ComputeStripDouble(t); break;
-    case ModeLong128: ComputeStripLong128(t); break;
-    default: break;
-    }
-}
-
 [[noreturn]] void WorkerLoop(int t) {
     for (;;) {
         Await(StartEvents[t]);
