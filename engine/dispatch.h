@@ -18,8 +18,7 @@ bool        ForceKernelPath(KernelPath p);       // false, and nothing changed, 
 const char* KernelPathName(KernelPath p);        // "scalar", "avx2", "avx512"
 bool        ParseKernelPath(const char* name, KernelPath* p);
 
-// The paths behind ComputeStripDouble, ComputeStripFixed60 and ComputeStripLong128
-// (kernels.h), callable directly for comparisons.
+// The strip kernels ComputeStrip (kernels.h) chooses from, callable directly for comparisons.
 void ComputeStripDoubleScalar(int t);
 void ComputeStripDoubleAvx2(int t);
 void ComputeStripDoubleAvx512(int t);

@@ -1,7 +1,6 @@
-// engine/kernels.h - thread t's share of the current tile in each number format: the rows it
-// takes (TakeTileRow) until none is left or the slice is over.
+// engine/kernels.h - thread t's share of the current tile: the rows it takes (TakeTileRow)
+// until none is left or the slice is over, computed by the strip kernel of the current
+// number format on the kernel path the processor check chose (dispatch.h).
 #pragma once
 
-void ComputeStripDouble(int t);
-void ComputeStripFixed60(int t);
-void ComputeStripLong128(int t);
+void ComputeStrip(int t);

@@ -111,15 +111,6 @@ void AwaitWorkersOut() {
         PlatWaitWhileEqual(Queue.Word, w);
 }
 
-void ComputeStrip(int t) {
-    switch (Calc.NumberMode) {
-    case ModeFixed60: ComputeStripFixed60(t); break;
-    case ModeDouble: ComputeStripDouble(t); break;
-    case ModeLong128: ComputeStripLong128(t); break;
-    default: break;
-    }
-}
-
 [[noreturn]] void WorkerLoop(int t) {
     for (;;) {
         Await(StartEvents[t]);
@@ -185,7 +176,9 @@ void StartWorkers() {
 
 void PrepareSlice() {
     Work.SliceExpired.store(false, std::memory_order_relaxed);
-    Work.SliceCounter.store(2304000, std::memory_order_relaxed);   // more than any tile holds
+    // No tile holds more pixels than the largest picture, so a pass that is not live never
+    // runs the counter down to a clock read.
+    Work.SliceCounter.store(MaxPixels, std::memory_order_relaxed);
     const int32_t limit = View.Iteration > 0 ? View.Iteration : 1;
     const float perPixel = 1e7f / float(limit);   // about ten million iterations between clock reads
     Work.SliceReload = static_cast<int32_t>(std::llrint(double(perPixel)));

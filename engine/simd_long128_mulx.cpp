@@ -1,8 +1,9 @@
-// engine/simd_long128_avx2.cpp - the long128 strip kernel of the avx2 path: four orbits in
-// step, each pass written out in instructions (simd_long128_mulx.h), in the lane machinery
-// (lane_kernel.h) with one lane per orbit. No vector unit takes part: a 64-bit lane of 32-bit
-// multiplies would need several times the operations of the 64-bit multiplier. Each lane
-// gives the bits of the scalar pass, so the counts are the scalar kernel's.
+// engine/simd_long128_mulx.cpp - the long128 strip kernel of the avx2 path: four orbits in
+// step, each pass written out in scalar instructions with BMI2's multiply
+// (simd_long128_mulx.h), in the lane machinery (lane_kernel.h) with one lane per orbit. No
+// vector unit takes part: a 64-bit lane of 32-bit multiplies would need several times the
+// operations of the 64-bit multiplier. Each lane gives the bits of the scalar pass, so the
+// counts are the scalar kernel's.
 #include <cstdint>
 #include "engine/dispatch.h"
 #include "engine/kernel_long128.h"
