@@ -164,13 +164,10 @@ TEST(FilterRow, EveryChosenFilterUndoesToTheRow) {
         const uint32_t blocks = uint32_t(x / 2 * 73 + y / 2 * 151) * 2654435761u >> 13;
         const uint32_t grey[2][2] = {{129, 81}, {239, 129}};   // each pixel the mean of left and above
         switch (kind) {
-        case 0: return noise & 0x7F7F7F;                                                   // no structure
-        case 1: return y % 2 ? noise & 0x030303 : uint32_t(x * 0x0A0A0A) & 0xFFFFFF;        // dark between ramps
-        case 2: return uint32_t(x * 0x050301 + (y & 3) * 0x402010) + (noise & 0x010101);   // steps along rows
-        case 3: return uint32_t(x * x * 2654435761u) >> 8;                                  // rows repeating
-        case 4: return grey[y % 2][x % 2] * 0x010101;
-        case 5: return uint32_t((x + y) * 0x080808) ^ (noise & 0x030303);                  // smooth both ways
-        case 6: return uint32_t(((x / 3) ^ (y / 2)) & 1 ? 0x5080F0 : 0x10C040) + (noise & 0x040404);  // bands
+        case 0: return y % 2 ? noise & 0x030303 : uint32_t(x * 0x0A0A0A) & 0xFFFFFF;   // dark between ramps
+        case 1: return uint32_t(x * x * 2654435761u) >> 8;                              // rows repeating
+        case 2: return grey[y % 2][x % 2] * 0x010101;
+        case 3: return uint32_t((x + y) * 0x080808) ^ (noise & 0x030303);              // smooth both ways
         default: return blocks % 4 * 7 * 0x010101;   // grey levels in steps, neighbours tie often
         }
     };
@@ -178,7 +175,7 @@ TEST(FilterRow, EveryChosenFilterUndoesToTheRow) {
         scratch(PngFilterScratchRows * W * 3);
     std::vector<RgbPixel> line(W);
     bool chosen[5] = {};
-    for (int kind = 0; kind < 8; ++kind) {
+    for (int kind = 0; kind < 5; ++kind) {
         std::fill(above.begin(), above.end(), 0);
         for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) line[x] = pixel(kind, x, y);
