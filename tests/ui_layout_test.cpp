@@ -1,17 +1,15 @@
 // The legend areas from the window size, the exit label, and the drawing of buttons, hints
 // and the whole legend.
 #include <initializer_list>
+#include <tuple>
 #include "ui/font.h"
 #include "ui/layout.h"
 #include "tests/ui_canvas.h"
 
 namespace {
 
-void ExpectBox(const ScreenBox& b, int left, int right, int top, int bottom, const char* name) {
-    EXPECT_EQ(b.Left, left) << name;
-    EXPECT_EQ(b.Right, right) << name;
-    EXPECT_EQ(b.Top, top) << name;
-    EXPECT_EQ(b.Bottom, bottom) << name;
+void ExpectBox(const ScreenBox& b, const ScreenBox& want, const char* name) {
+    EXPECT_EQ(std::tie(b.Left, b.Right, b.Top, b.Bottom), std::tie(want.Left, want.Right, want.Top, want.Bottom)) << name;
 }
 
 struct Worked {
@@ -39,18 +37,17 @@ TEST(Layout, WorkedValuesOfTheThreeSizes) {
         EXPECT_EQ(l.Gap, v.G);
         EXPECT_EQ(l.KeySize, v.K);
         const int w = v.W, h = v.H, a = v.A, d = v.D, e = v.E;
-        ExpectBox(l.InfoBar, v.InfoBar.Left, v.InfoBar.Right, v.InfoBar.Top, v.InfoBar.Bottom, "InfoBar");
-        ExpectBox(l.PictureBox, v.PictureBox.Left, v.PictureBox.Right, v.PictureBox.Top, v.PictureBox.Bottom, "PictureBox");
-        ExpectBox(l.KeyF[1], v.KeyF1.Left, v.KeyF1.Right, v.KeyF1.Top, v.KeyF1.Bottom, "KeyF1");
-        ExpectBox(l.KeyF[12], v.KeyF12.Left, v.KeyF12.Right, v.KeyF12.Top, v.KeyF12.Bottom, "KeyF12");
-        ExpectBox(l.MessageStrip, v.MessageStrip.Left, v.MessageStrip.Right, v.MessageStrip.Top,
-                  v.MessageStrip.Bottom, "MessageStrip");
-        ExpectBox(l.ExitButton, w - 1 - d, w - 1, 0, d, "ExitButton");
-        ExpectBox(l.BackButton, 0, d, a, e, "BackButton");
-        ExpectBox(l.ResetButton, 0, d, h - 1 - e, h - 1 - a, "ResetButton");
-        ExpectBox(l.ZoomInButton, w - 1 - d, w - 1, a, e, "ZoomInButton");
-        ExpectBox(l.ZoomOutButton, w - 1 - d, w - 1, h - 1 - e, h - 1 - a, "ZoomOutButton");
-        ExpectBox(l.ColorBar, 0, w - 1, h - 1 - d, h - 1, "ColorBar");
+        ExpectBox(l.InfoBar, v.InfoBar, "InfoBar");
+        ExpectBox(l.PictureBox, v.PictureBox, "PictureBox");
+        ExpectBox(l.KeyF[1], v.KeyF1, "KeyF1");
+        ExpectBox(l.KeyF[12], v.KeyF12, "KeyF12");
+        ExpectBox(l.MessageStrip, v.MessageStrip, "MessageStrip");
+        ExpectBox(l.ExitButton, {w - 1 - d, w - 1, 0, d}, "ExitButton");
+        ExpectBox(l.BackButton, {0, d, a, e}, "BackButton");
+        ExpectBox(l.ResetButton, {0, d, h - 1 - e, h - 1 - a}, "ResetButton");
+        ExpectBox(l.ZoomInButton, {w - 1 - d, w - 1, a, e}, "ZoomInButton");
+        ExpectBox(l.ZoomOutButton, {w - 1 - d, w - 1, h - 1 - e, h - 1 - a}, "ZoomOutButton");
+        ExpectBox(l.ColorBar, {0, w - 1, h - 1 - d, h - 1}, "ColorBar");
         for (int i = 2; i <= 12; i++) EXPECT_EQ(l.KeyF[i].Left - l.KeyF[i - 1].Left, a) << i;
         // The key row is centred: as many free columns right of F12 as left of F1.
         EXPECT_EQ(w - 1 - l.KeyF[12].Right, l.KeyF[1].Left);
