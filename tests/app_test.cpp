@@ -282,9 +282,7 @@ namespace {
 std::string ViewFile(int32_t zoom) {
     ViewParams v = CheapView(300);
     v.ld_Zoom = zoom;
-    char text[2048];
-    int n = FormatParameterFile(v, "test", text, sizeof text);
-    return std::string(text, n > 0 ? n : 0);
+    return ViewText(v);
 }
 }  // namespace
 
