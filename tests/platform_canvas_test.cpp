@@ -2,6 +2,7 @@
 // rectangle edges, clipping, and the bottom-up source row of the image copy.
 #include <gtest/gtest.h>
 #include <vector>
+#include "platform/common/canvas.h"
 #include "platform/headless/headless.h"
 #include "tests/headless_window.h"
 
@@ -77,4 +78,17 @@ TEST(Canvas, CopyCountsSourceRowsFromTheBottomAndClipsToImageAndWindow) {
                     << x << "," << y << " copying from " << c.XSrc << "," << c.YSrc;
             }
     }
+}
+
+// What changed since the screen last showed the canvas: the union of all drawing, taken once.
+TEST(Canvas, DrawingMarksTheUnionOfItsRectanglesUntilTaken) {
+    OpenWindow(16, 12);
+    int l, t, r, b;
+    CanvasTakeDirty(&l, &t, &r, &b);
+    PlatFillRect(5, 6, 7, 8, 0x808080);
+    PlatSetPixel(2, 9, 0xFFFFFF);
+    PlatFillRect(9, 1, 10, 2, 0x808080);
+    ASSERT_TRUE(CanvasTakeDirty(&l, &t, &r, &b));
+    EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({2, 1, 10, 10}));
+    EXPECT_FALSE(CanvasTakeDirty(&l, &t, &r, &b));
 }
