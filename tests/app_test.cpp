@@ -135,15 +135,7 @@ TEST(FirstPicture, SlowTileIsContinuedByTheNextPaintWithProgressShown) {
     HeadlessPumpUntilIdle();
     EXPECT_EQ(Work.TilePos, TileIdle);
     // The same counts as an uninterrupted computation of the view.
-    std::vector<int32_t> shown(&NAt(0, 0), &NAt(0, 0) + 200 * CountStride);
-    FillWorkMask(-1);
-    Work.LivePass = false;
-    for (int p = 0; p < TileCount; p++) {
-        Work.TilePos = p;
-        PrepareSlice();
-        ComputeTile();
-    }
-    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), &NAt(0, 0)));
+    EXPECT_TRUE(ShownCounts() == FreshCounts());
 }
 
 TEST(RenderCycle, CommandPostedMidPassAbandonsIt) {
@@ -282,9 +274,7 @@ namespace {
 std::string ViewFile(int32_t zoom) {
     ViewParams v = CheapView(300);
     v.ld_Zoom = zoom;
-    char text[2048];
-    int n = FormatParameterFile(v, "test", text, sizeof text);
-    return std::string(text, n > 0 ? n : 0);
+    return ViewText(v);
 }
 }  // namespace
 

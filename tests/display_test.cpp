@@ -1,5 +1,6 @@
 // Window size and place from the display metrics and the start options.
 #include <gtest/gtest.h>
+#include <vector>
 #include "engine/state.h"
 #include "platform/headless/headless.h"
 #include "ui/display.h"
@@ -8,61 +9,31 @@ static PlatDisplayMetrics Screen(int w, int h, int workBottom = -1) {
     return PlatDisplayMetrics{w, h, w, h, 0, 0, w, workBottom < 0 ? h : workBottom};
 }
 
-TEST(WindowSize, FullHdScreenGivesFullScreenWithoutFrame) {
-    WindowChoice c = ChooseWindowSizeFor(Screen(1920, 1080), 100, 0);
-    EXPECT_EQ(c.Width, 1920);
-    EXPECT_EQ(c.Height, 1080);
-    EXPECT_EQ(c.X, 0);
-    EXPECT_EQ(c.Y, 0);
-    EXPECT_TRUE(c.FullScreen);
-    EXPECT_FALSE(c.FramedWindow);
+static std::vector<int32_t> Fields(const WindowChoice& c) {
+    return {c.Width, c.Height, c.X, c.Y, c.FullScreen, c.FramedWindow};
 }
 
-TEST(WindowSize, LargeScreenIsClampedAndCentredOnTheWholeScreen) {
-    WindowChoice c = ChooseWindowSizeFor(Screen(2560, 1440), 100, 0);
-    EXPECT_EQ(c.Width, 1920);
-    EXPECT_EQ(c.Height, 1200);
-    EXPECT_EQ(c.X, 320);
-    EXPECT_EQ(c.Y, 120);
-    EXPECT_FALSE(c.FullScreen);
-    EXPECT_TRUE(c.FramedWindow);
-}
-
-TEST(WindowSize, SmallPercentIsRaisedToTheMinimum) {
-    WindowChoice c = ChooseWindowSizeFor(Screen(1920, 1080), 33, 0);
-    EXPECT_EQ(c.Width, 640);    // 634 before the minimum
-    EXPECT_EQ(c.Height, 360);   // 356 before the minimum
-    EXPECT_EQ(c.X, 640);
-    EXPECT_EQ(c.Y, 360);
-    EXPECT_TRUE(c.FramedWindow);
-    // A screen below the minimum keeps the fraction.
-    WindowChoice s = ChooseWindowSizeFor(Screen(600, 300), 50, 0);
-    EXPECT_EQ(s.Width, 300);
-    EXPECT_EQ(s.Height, 150);
-}
-
-TEST(WindowSize, OddScreenWidthGivesEvenWindowAndTiesToEven) {
-    WindowChoice c = ChooseWindowSizeFor(Screen(1365, 768), 100, 0);
-    EXPECT_EQ(c.Width, 1364);
-    EXPECT_EQ(c.X, 0);          // 0.5 rounds to even
-    EXPECT_FALSE(c.FullScreen);
-    EXPECT_TRUE(c.FramedWindow);
-    WindowChoice d = ChooseWindowSizeFor(Screen(1923, 1080), 100, 0);   // clamped to 1920
-    EXPECT_EQ(d.X, 2);          // 1.5 rounds to even
-}
-
-TEST(WindowSize, KeepTaskbarShortensAFullScreenWindowToTheWorkArea) {
-    WindowChoice c = ChooseWindowSizeFor(Screen(1920, 1080, 1040), 100, 1);
-    EXPECT_EQ(c.Width, 1920);
-    EXPECT_EQ(c.Height, 1040);
-    EXPECT_EQ(c.X, 0);
-    EXPECT_EQ(c.Y, 0);
-    EXPECT_FALSE(c.FullScreen);
-    EXPECT_FALSE(c.FramedWindow);   // keeps the full-screen decision: no frame
-    // Not full screen: the option changes nothing.
-    WindowChoice f = ChooseWindowSizeFor(Screen(1920, 1080, 1040), 50, 1);
-    EXPECT_EQ(f.Height, 540);
-    EXPECT_TRUE(f.FramedWindow);
+TEST(WindowSize, FromTheScreenThePercentageAndTheTaskbarOption) {
+    const struct {
+        PlatDisplayMetrics Screen;
+        int32_t Percent;
+        uint8_t KeepTaskbar;
+        WindowChoice Want;
+    } cases[] = {
+        {Screen(1920, 1080), 100, 0, {1920, 1080, 0, 0, 1, 0}},       // full HD: full screen, no frame
+        {Screen(2560, 1440), 100, 0, {1920, 1200, 320, 120, 0, 1}},   // clamped, centred on the whole screen
+        {Screen(1920, 1080), 33, 0, {640, 360, 640, 360, 0, 1}},      // 634 x 356 raised to the minimum
+        {Screen(600, 300), 50, 0, {300, 150, 150, 75, 0, 1}},         // below the minimum: the fraction stays
+        {Screen(1365, 768), 100, 0, {1364, 768, 0, 0, 0, 1}},         // an even width; x 0.5 rounds to even
+        {Screen(1923, 1080), 100, 0, {1920, 1080, 2, 0, 0, 1}},       // clamped; x 1.5 rounds to even
+        // Keeping the taskbar shortens a full-screen window to the work area, still without a
+        // frame, and changes nothing for a smaller one.
+        {Screen(1920, 1080, 1040), 100, 1, {1920, 1040, 0, 0, 0, 0}},
+        {Screen(1920, 1080, 1040), 50, 1, {960, 540, 480, 270, 0, 1}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fields(ChooseWindowSizeFor(c.Screen, c.Percent, c.KeepTaskbar)), Fields(c.Want))
+            << c.Screen.ScreenWidth << "x" << c.Screen.ScreenHeight << " at " << c.Percent << "%";
 }
 
 TEST(WindowSize, ScaledDisplayReportsItsPercentAndFramesFromTheResult) {

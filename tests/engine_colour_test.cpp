@@ -53,6 +53,7 @@ TEST(Colour, AutomaticLimit) {
         EXPECT_EQ(View.Iteration, c.limit) << c.zoom;
         EXPECT_EQ(View.Alt_Iteration, c.limit);
         EXPECT_EQ(InsideCount, 32u);
+        EXPECT_TRUE(NAt(7, 3) == 0 && ScreenImage[31] == 0) << c.zoom;   // inside stays inside as the limit rises
     }
     // Step 100 four times, four inside: the fourth-power mean over 4 + 1, the factor
     // 5 + 7 * 4 / 8, averaged with 256; the counts move with the limit.

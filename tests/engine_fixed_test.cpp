@@ -30,6 +30,7 @@ TEST(Fixed, ConversionEdges) {
     EXPECT_EQ(ToFixed60(ToLong128(8.0)), INT64_MIN);   // wraps
     EXPECT_EQ(DecimalToLong128("-2"), ToLong128(-2.0));
     EXPECT_EQ(DecimalToLong128("0.1"), L(0x0019999999999999, 0x9999999999999999));
+    EXPECT_EQ(DecimalToLong128("+0.1"), DecimalToLong128("0.1"));
 
     std::mt19937_64 rng(7);
     for (int i = 0; i < 20000; ++i) {   // |x| in [2^-68, 128): exact both ways

@@ -13,13 +13,8 @@
 namespace {
 
 ViewParams ExampleView() {
-    ViewParams v{};
-    v.Center_zX = long128{0, 0};
-    v.Center_zY = long128{0, 0xFF80000000000000ull};   // -0.5
+    ViewParams v = HomeView();
     v.ld_Zoom = -3;
-    v.Iteration = v.Alt_Iteration = 256;
-    v.Color = v.Alt_Color = 4.0;
-    v.Automatic = v.FPU_Mode = 1;
     return v;
 }
 

@@ -1,11 +1,13 @@
 // tests/files_png_test.cpp - the saved picture decodes to exactly the window's pixels.
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 #include "engine/state.h"
 #include "files/export.h"
 #include "files/png.h"
+#include "files/png_rows.h"
 #include "tests/files_test_util.h"
 
 namespace {
@@ -138,4 +140,53 @@ TEST(PngStream, BandsGiveTheFileOfTheWholeImageAndAShortOneIsNeverWritten) {
     PngAbandon(s);
     EXPECT_EQ(PngStart((dir / "wide.png").c_str(), 0, 4), nullptr);
     EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"bands.png", "whole.png"}));
+}
+
+namespace {
+// Undoes a row filter the way a PNG decoder does, from the bytes of the row before.
+void Unfilter(const uint8_t* in, const uint8_t* above, size_t n, uint8_t* row) {
+    for (size_t i = 0; i < n; ++i) {
+        const int a = i < PngBytesPerPixel ? 0 : row[i - PngBytesPerPixel], b = above[i];
+        const int c = i < PngBytesPerPixel ? 0 : above[i - PngBytesPerPixel];
+        const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+        const int predictors[] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
+        row[i] = uint8_t(in[i + 1] + predictors[in[0]]);
+    }
+}
+}  // namespace
+
+// Pictures on which every filter wins some rows, ties of the nearest neighbour included:
+// each filtered row must come back to the row itself.
+TEST(FilterRow, EveryChosenFilterUndoesToTheRow) {
+    constexpr int W = 40, H = 64;
+    const auto pixel = [](int kind, int x, int y) -> RgbPixel {
+        const uint32_t noise = uint32_t(x * 73 + y * 151) * 2654435761u >> 13;
+        const uint32_t blocks = uint32_t(x / 2 * 73 + y / 2 * 151) * 2654435761u >> 13;
+        const uint32_t grey[2][2] = {{129, 81}, {239, 129}};   // each pixel the mean of left and above
+        switch (kind) {
+        case 0: return y % 2 ? noise & 0x030303 : uint32_t(x * 0x0A0A0A) & 0xFFFFFF;   // dark between ramps
+        case 1: return uint32_t(x * x * 2654435761u) >> 8;                              // rows repeating
+        case 2: return grey[y % 2][x % 2] * 0x010101;
+        case 3: return uint32_t((x + y) * 0x080808) ^ (noise & 0x030303);              // smooth both ways
+        default: return blocks % 4 * 7 * 0x010101;   // grey levels in steps, neighbours tie often
+        }
+    };
+    std::vector<uint8_t> rgb(W * 3), above(W * 3), decoded(W * 3), out(W * 3 + 1),
+        scratch(PngFilterScratchRows * W * 3);
+    std::vector<RgbPixel> line(W);
+    bool chosen[5] = {};
+    for (int kind = 0; kind < 5; ++kind) {
+        std::fill(above.begin(), above.end(), 0);
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) line[x] = pixel(kind, x, y);
+            ToRgbRow(line.data(), W, rgb.data());
+            FilterRow(rgb.data(), above.data(), rgb.size(), out.data(), scratch.data());
+            ASSERT_LT(out[0], 5);
+            chosen[out[0]] = true;
+            Unfilter(out.data(), above.data(), rgb.size(), decoded.data());
+            ASSERT_EQ(decoded, rgb) << "kind " << kind << " row " << y << " filter " << int(out[0]);
+            above = rgb;
+        }
+    }
+    for (int f = 0; f < 5; ++f) EXPECT_TRUE(chosen[f]) << "filter " << f;
 }

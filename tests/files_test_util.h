@@ -12,6 +12,7 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #include <stb_image.h>
+#include "files/params.h"
 
 // A fresh folder under the system's temporary folder, removed by the destructor.
 struct ScratchFolder {
@@ -37,6 +38,22 @@ inline std::string ReadWholeFile(const std::string& path) {
 
 inline void WriteWholeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// A view file's text, a view file, and the view the program starts with.
+inline std::string ViewText(const ViewParams& v) {
+    char text[ParamFileMaxBytes];
+    const int n = FormatParameterFile(v, "test view", text, sizeof text);
+    return std::string(text, n > 0 ? n : 0);
+}
+inline void WriteView(const std::string& path, const ViewParams& v) { WriteWholeFile(path, ViewText(v)); }
+inline ViewParams HomeView() {
+    ViewParams v{};
+    v.Center_zY = long128{0, 0xFF80000000000000ull};   // -0.5
+    v.Iteration = v.Alt_Iteration = 256;
+    v.Color = v.Alt_Color = 4.0;
+    v.Automatic = v.FPU_Mode = 1;
+    return v;
 }
 
 // Names in a folder, sorted, so a test can say exactly what a save left behind.

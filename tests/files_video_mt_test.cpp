@@ -1,8 +1,9 @@
-// Zoom videos: the right frames, each at a whole zoom its keyframe made half as large, and a
+// Zoom videos: the right frames, each its keyframe's middle made smaller in linear light, and a
 // video file from ffmpeg, or a clear hint where it is missing. Also run under ThreadSanitizer:
 // frames are made on a thread of their own, and the posters compared with them encode on one.
 #include <gtest/gtest.h>
 #include <string>
+#include "tests/light_oracle.h"
 #include "tests/renderer_run.h"
 
 namespace {
@@ -22,7 +23,7 @@ struct TinyVideo {
 };
 }  // namespace
 
-TEST(ZoomVideo, FramesAtWholeZoomsAreTheirKeyframesHalved) {
+TEST(ZoomVideo, FramesAreTheirKeyframesResampled) {
     TinyVideo v;
     RunResult r = RunRenderer("--frames " + Quoted(v.Dir / "frames") + ' ' + v.Args);
     ASSERT_EQ(r.Code, 0) << r.Err;
@@ -35,6 +36,16 @@ TEST(ZoomVideo, FramesAtWholeZoomsAreTheirKeyframesHalved) {
         ASSERT_EQ(RunRenderer("--size 32x16 --aa 2 " + Quoted(view) + ' ' + Quoted(halved)).Code, 0);
         const std::string frame = v.Dir / ("frames/" + frames[zoom == 3 ? 0 : 4]);
         EXPECT_TRUE(DecodedFile(frame).Pixels == DecodedFile(halved).Pixels) << zoom;
+    }
+    // Frame i of keyframe 3 (the view at zoom 4, twice the size) is its middle at 2^(1 - i/4)
+    // keyframe pixels per frame pixel.
+    const std::string key = v.Dir / "key.png";
+    ASSERT_EQ(RunRenderer("--size 64x32 " + Quoted(v.Dir / "zoom4.zxp") + ' ' + Quoted(key)).Code, 0);
+    const std::vector<uint32_t> keyframe = DecodedFile(key).Pixels;
+    for (int i = 0; i < 4; ++i) {
+        const double scale = 2 * std::exp2(-i / 4.0), x0 = (64 - 32 * scale) / 2, y0 = (32 - 16 * scale) / 2;
+        const Decoded frame = DecodedFile(v.Dir / ("frames/" + frames[size_t(i)]));
+        EXPECT_EQ(FirstWrongPixel(keyframe, 64, 32, x0, y0, scale, frame.Pixels.data(), 32, 16), -1) << i;
     }
 }
 

@@ -12,23 +12,6 @@
 #include "tests/commands_util.h"
 #include "tests/files_test_util.h"
 
-namespace {
-void WriteView(const std::string& path, const ViewParams& v) {
-    char text[ParamFileMaxBytes];
-    const int n = FormatParameterFile(v, "hazard", text, sizeof text);
-    WriteWholeFile(path, std::string(text, n > 0 ? n : 0));
-}
-
-ViewParams HomeView() {
-    ViewParams v{};
-    v.Center_zY = ToLong128(-0.5);
-    v.Iteration = v.Alt_Iteration = 256;
-    v.Color = v.Alt_Color = 4.0;
-    v.Automatic = v.FPU_Mode = 1;
-    return v;
-}
-}  // namespace
-
 TEST(Hazard, ViewFileWithANaNColourIsRefusedAndTheDefaultViewShown) {
     ScratchFolder dir;
     ViewParams v = HomeView();

@@ -2,6 +2,7 @@
 // rectangle edges, clipping, and the bottom-up source row of the image copy.
 #include <gtest/gtest.h>
 #include <vector>
+#include "platform/common/canvas.h"
 #include "platform/headless/headless.h"
 #include "tests/headless_window.h"
 
@@ -50,58 +51,44 @@ TEST(Canvas, FillExcludesRightAndBottomAndClipsToTheWindow) {
     EXPECT_EQ(HeadlessPixel(3, 3), 0x202020u);
 }
 
-TEST(Canvas, WholeImageCopiesWithSourceOriginZero) {
-    OpenWindow(16, 12);
-    std::vector<uint32_t> img = PositionImage(16, 12);
-    PlatSetDIBitsToDevice(0, 0, 16, 12, 0, 0, img.data(), 16, 12);
-    for (int y = 0; y < 12; y++)
-        for (int x = 0; x < 16; x++) ASSERT_EQ(HeadlessPixel(x, y), img[(size_t)y * 16 + x]);
+// Window pixel (x, y) inside the copy shows image column xSrc + x - xDest and row
+// imageH - ySrc - h + y - yDest, counted from the top, where the image has one; the rest of
+// the window stays as it was.
+TEST(Canvas, CopyCountsSourceRowsFromTheBottomAndClipsToImageAndWindow) {
+    const struct { int WinW, WinH, XDest, YDest, W, H, XSrc, YSrc, ImgW, ImgH; } copies[] = {
+        {16, 12, 0, 0, 16, 12, 0, 0, 16, 12},                  // the whole image
+        {16, 12, 2, 1, 4, 3, 7, 4, 16, 12},                    // a tile whose top row is image row 5
+        {16, 12, 3, 3, 6, 4, -2, 1, 8, 6},                     // from column -2: two columns missing
+        {16, 12, 0, 0, 8, 4, 0, 4, 8, 6},                      // top row -2: only the rows that exist
+        {10, 8, -3, 6, 20, 20, 0, 0, 20, 20},                  // beyond the window left and below
+        {10, 8, 10, 0, 5, 5, 0, 0, 20, 20},                    // wholly outside the window
+        {10, 8, 0, 0, 5, 5, 20, 0, 20, 20},                    // source wholly outside
+        {10, 8, 0, 0, 5, 5, 0x7FFFFFFF, -0x7FFFFFFF, 20, 20},
+    };
+    for (const auto& c : copies) {
+        OpenWindow(c.WinW, c.WinH);
+        const std::vector<uint32_t> img = PositionImage(c.ImgW, c.ImgH);
+        PlatSetDIBitsToDevice(c.XDest, c.YDest, c.W, c.H, c.XSrc, c.YSrc, img.data(), c.ImgW, c.ImgH);
+        for (int y = 0; y < c.WinH; y++)
+            for (int x = 0; x < c.WinW; x++) {
+                const int64_t ix = int64_t(c.XSrc) + x - c.XDest, iy = int64_t(c.ImgH) - c.YSrc - c.H + y - c.YDest;
+                const bool in = x >= c.XDest && x < c.XDest + c.W && y >= c.YDest && y < c.YDest + c.H && ix >= 0 &&
+                                ix < c.ImgW && iy >= 0 && iy < c.ImgH;
+                ASSERT_EQ(HeadlessPixel(x, y), in ? img[size_t(iy * c.ImgW + ix)] : 0u)
+                    << x << "," << y << " copying from " << c.XSrc << "," << c.YSrc;
+            }
+    }
 }
 
-TEST(Canvas, SourceRowIsCountedFromTheBottomEdge) {
+// What changed since the screen last showed the canvas: the union of all drawing, taken once.
+TEST(Canvas, DrawingMarksTheUnionOfItsRectanglesUntilTaken) {
     OpenWindow(16, 12);
-    std::vector<uint32_t> img = PositionImage(16, 12);
-    // A 4 x 3 tile whose top row is image row 5: ySrc = 12 - 5 - 3 = 4.
-    PlatSetDIBitsToDevice(2, 1, 4, 3, 7, 4, img.data(), 16, 12);
-    for (int y = 0; y < 12; y++)
-        for (int x = 0; x < 16; x++) {
-            bool in = x >= 2 && x < 6 && y >= 1 && y < 4;
-            uint32_t want = in ? 0x800000u | (uint32_t)((y - 1 + 5) << 8) | (uint32_t)(x - 2 + 7) : 0u;
-            ASSERT_EQ(HeadlessPixel(x, y), want) << x << "," << y;
-        }
-}
-
-TEST(Canvas, CopyClipsToTheImage) {
-    OpenWindow(16, 12);
-    std::vector<uint32_t> img = PositionImage(8, 6);
-    // Source 6 x 4 from column -2 and top row 6 - 1 - 4 = 1: the two missing columns on
-    // the left and nothing below row 5 keep the window as it was.
-    PlatSetDIBitsToDevice(3, 3, 6, 4, -2, 1, img.data(), 8, 6);
-    for (int y = 0; y < 12; y++)
-        for (int x = 0; x < 16; x++) {
-            bool in = x >= 5 && x < 9 && y >= 3 && y < 7;
-            uint32_t want = in ? 0x800000u | (uint32_t)((y - 3 + 1) << 8) | (uint32_t)(x - 3 - 2) : 0u;
-            ASSERT_EQ(HeadlessPixel(x, y), want) << x << "," << y;
-        }
-    // A source above the image's top edge (ySrc too large) copies only the rows that exist.
-    OpenWindow(16, 12);
-    PlatSetDIBitsToDevice(0, 0, 8, 4, 0, 4, img.data(), 8, 6);   // top row 6 - 4 - 4 = -2
-    EXPECT_EQ(HeadlessPixel(0, 1), 0u);
-    EXPECT_EQ(HeadlessPixel(0, 2), 0x800000u);
-    EXPECT_EQ(HeadlessPixel(7, 3), 0x800000u | (1u << 8) | 7u);
-    EXPECT_EQ(HeadlessPixel(0, 4), 0u);
-}
-
-TEST(Canvas, CopyClipsToTheWindow) {
-    OpenWindow(10, 8);
-    std::vector<uint32_t> img = PositionImage(20, 20);
-    PlatSetDIBitsToDevice(-3, 6, 20, 20, 0, 0, img.data(), 20, 20);
-    // Window (0, 6) shows image column 3, row 0; only two window rows remain.
-    EXPECT_EQ(HeadlessPixel(0, 6), 0x800000u | 3u);
-    EXPECT_EQ(HeadlessPixel(9, 7), 0x800000u | (1u << 8) | 12u);
-    EXPECT_EQ(HeadlessPixel(0, 5), 0u);
-    PlatSetDIBitsToDevice(10, 0, 5, 5, 0, 0, img.data(), 20, 20);    // wholly outside
-    PlatSetDIBitsToDevice(0, 0, 5, 5, 20, 0, img.data(), 20, 20);    // source wholly outside
-    PlatSetDIBitsToDevice(0, 0, 5, 5, 0x7FFFFFFF, -0x7FFFFFFF, img.data(), 20, 20);
-    EXPECT_EQ(HeadlessPixel(0, 0), 0u);
+    int l, t, r, b;
+    CanvasTakeDirty(&l, &t, &r, &b);
+    PlatFillRect(5, 6, 7, 8, 0x808080);
+    PlatSetPixel(2, 9, 0xFFFFFF);
+    PlatFillRect(9, 1, 10, 2, 0x808080);
+    ASSERT_TRUE(CanvasTakeDirty(&l, &t, &r, &b));
+    EXPECT_EQ(std::vector<int>({l, t, r, b}), std::vector<int>({2, 1, 10, 10}));
+    EXPECT_FALSE(CanvasTakeDirty(&l, &t, &r, &b));
 }

@@ -2,6 +2,7 @@
 // virtual clock, and the paths by which the window closes.
 #include <gtest/gtest.h>
 #include <vector>
+#include "platform/common/queue.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -240,4 +241,19 @@ TEST_F(Queue, RestoringAMinimisedWindowRepaintsIt) {
     PlatRestoreWindow();
     EXPECT_FALSE(HeadlessMinimised());
     EXPECT_TRUE(PlatPaintPending());
+}
+
+TEST_F(Queue, PeriodsBelowTheMinimumAreRaisedToIt) {
+    PlatSetTimer(5, 1);
+    HeadlessAdvanceClock(TimerMinimumMs - 1);
+    EXPECT_EQ(HeadlessPumpUntilIdle(), 0);
+    HeadlessAdvanceClock(1);
+    EXPECT_EQ(HeadlessPumpUntilIdle(), 1);
+}
+
+TEST_F(Queue, AFullQueueDropsLaterInputAndKeepsWhatItHolds) {
+    for (uint32_t vk = 0; vk < QueueCapacity + 5; ++vk) HeadlessKeyDown(vk);
+    HeadlessPumpUntilIdle();
+    ASSERT_EQ(Log.size(), size_t(QueueCapacity));
+    for (size_t i = 0; i < Log.size(); ++i) ASSERT_EQ(Log[i].wParam, i);
 }

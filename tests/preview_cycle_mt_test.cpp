@@ -3,6 +3,7 @@
 // under the interior shortcut and a pan's overlap), and a whole tour ends where it should.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <utility>
 #include "render/cycle.h"
 #include "render/input.h"
 #include "tests/preview_util.h"
@@ -47,21 +48,15 @@ TEST(PreviewCycle, WithoutShortcutEveryPictureEqualsAFullComputation) {
     AutomaticOff();
     Input.PressX = 320;
     Input.PressY = 116;   // the cusp of the cardioid
-    Command(CmdZoomInAtPoint);
-    EXPECT_EQ(View.ld_Zoom, 4);
-    EXPECT_EQ(Differences(false), 0);
-    Command(CmdZoomIn);
-    EXPECT_EQ(View.ld_Zoom, 5);
-    EXPECT_EQ(Differences(false), 0);
-    Command(CmdZoomOut);
-    EXPECT_EQ(View.ld_Zoom, 4);
-    EXPECT_EQ(Differences(false), 0);
-    Command(CmdIterationUp);
-    EXPECT_EQ(View.Iteration, 384);
-    EXPECT_EQ(Differences(false), 0);
-    Command(CmdIterationDown);
-    EXPECT_EQ(View.Iteration, 256);
-    EXPECT_EQ(Differences(false), 0);
+    const struct { int32_t Command, Zoom, Iteration; } steps[] = {
+        {CmdZoomInAtPoint, 4, 256}, {CmdZoomIn, 5, 256},        {CmdZoomOut, 4, 256},
+        {CmdIterationUp, 4, 384},   {CmdIterationDown, 4, 256},
+    };
+    for (const auto& s : steps) {
+        Command(s.Command);
+        EXPECT_EQ(std::pair(View.ld_Zoom, View.Iteration), std::pair(s.Zoom, s.Iteration)) << s.Command;
+        EXPECT_EQ(Differences(false), 0) << s.Command;
+    }
     View.FPU_Mode = 0;   // another number format
     Command(CmdRecompute);
     EXPECT_EQ(Calc.NumberMode, ModeFixed60);
@@ -73,17 +68,11 @@ TEST(PreviewCycle, WithShortcutOnlySkippedPixelsDiffer) {
     View.Alt_Iteration = 0;   // a limit of the user's: the comparisons stay cheap
     Input.PressX = 320;
     Input.PressY = 116;
-    Command(CmdZoomInAtPoint);
-    EXPECT_EQ(Cycle.RecomputeAll, 0);
-    EXPECT_EQ(Differences(true), 0);
-    Command(CmdZoomIn);
-    EXPECT_EQ(Differences(true), 0);
-    Command(CmdZoomOut);
-    EXPECT_EQ(Differences(true), 0);
-    Command(CmdIterationUp);
-    EXPECT_EQ(Differences(true), 0);
-    Command(CmdRecompute);
-    EXPECT_EQ(Differences(true), 0);
+    for (int32_t command : {CmdZoomInAtPoint, CmdZoomIn, CmdZoomOut, CmdIterationUp, CmdRecompute}) {
+        Command(command);
+        if (command == CmdZoomInAtPoint) EXPECT_EQ(Cycle.RecomputeAll, 0);   // the shortcut is used
+        EXPECT_EQ(Differences(true), 0) << command;
+    }
     // Whatever is on the screen is the colour of its count.
     for (int r = 0; r < H; r++)
         for (int c = 0; c < W; c++) ASSERT_EQ(ScreenImage[r * W + c], CountColour(NAt(c, r)));

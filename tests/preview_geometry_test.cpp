@@ -1,65 +1,38 @@
 // Geometry of the previews: which old pixel each screen pixel shows, and the stepped limits.
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 #include "render/preview.h"
 
-TEST(ZoomInPreview, DoublingAtTheCentreOf1920Columns) {
-    const MagnifySpan s = MagnifySpanFor(1920, 2, 960);
-    EXPECT_EQ(s.FirstSource, 480);
-    EXPECT_EQ(s.FirstFill, 1);
-    EXPECT_EQ(MagnifiedSource(s, 2, 0), 480);   // once
-    EXPECT_EQ(MagnifiedSource(s, 2, 1), 481);   // then every column twice
-    EXPECT_EQ(MagnifiedSource(s, 2, 2), 481);
-    EXPECT_EQ(MagnifiedSource(s, 2, 958), 959);
-    EXPECT_EQ(MagnifiedSource(s, 2, 959), 960);  // the centre column covers 959 and 960
-    EXPECT_EQ(MagnifiedSource(s, 2, 960), 960);
-    EXPECT_EQ(MagnifiedSource(s, 2, 961), 961);
-    EXPECT_EQ(MagnifiedSource(s, 2, 1918), 1439);
-    EXPECT_EQ(MagnifiedSource(s, 2, 1919), 1440);  // the far edge is cut like the near one
-}
-
-TEST(ZoomInPreview, SixteenfoldPutsThePressedPixelInTheCentre) {
-    const int px = 700;
-    const MagnifySpan s = MagnifySpanFor(1920, 16, px);
-    EXPECT_EQ(s.FirstSource, px - 60);
-    EXPECT_EQ(s.FirstFill, 8);
-    EXPECT_EQ(MagnifiedSource(s, 16, 7), px - 60);
-    EXPECT_EQ(MagnifiedSource(s, 16, 8), px - 59);
-    EXPECT_EQ(MagnifiedSource(s, 16, 951), px - 1);
-    EXPECT_EQ(MagnifiedSource(s, 16, 952), px);
-    EXPECT_EQ(MagnifiedSource(s, 16, 960), px);
-    EXPECT_EQ(MagnifiedSource(s, 16, 967), px);
-    EXPECT_EQ(MagnifiedSource(s, 16, 968), px + 1);
-    EXPECT_EQ(MagnifiedSource(s, 16, 1919), px + 60);
-
-    const MagnifySpan rows = MagnifySpanFor(1080, 16, 500);   // 33.75 - 0.5: 33 whole, 4 of 16
-    EXPECT_EQ(rows.FirstSource, 500 - 34);
-    EXPECT_EQ(rows.FirstFill, 4);
-    EXPECT_EQ(MagnifiedSource(rows, 16, 3 + 33 * 16), 499);
-    EXPECT_EQ(MagnifiedSource(rows, 16, 4 + 33 * 16), 500);    // first row of the pressed pixel
-    EXPECT_EQ(MagnifiedSource(rows, 16, 540), 500);            // the centre row
-}
-
-TEST(ZoomInPreview, WholeHalfWidthGivesAFullFirstColumn) {
-    // 1366 / 4 - 0.5 = 341 exactly: no partial column, so the first one is shown in full.
-    const MagnifySpan s = MagnifySpanFor(1366, 2, 683);
-    EXPECT_EQ(s.FirstSource, 683 - 341);
-    EXPECT_EQ(s.FirstFill, 2);
-    EXPECT_EQ(MagnifiedSource(s, 2, 1), 683 - 341);
-    EXPECT_EQ(MagnifiedSource(s, 2, 2), 683 - 340);
-    EXPECT_EQ(MagnifiedSource(s, 2, 683), 683);
-    EXPECT_EQ(MagnifiedSource(s, 2, 1365), 683 + 341);
+// Each span with the old pixel shown at chosen screen positions.
+TEST(ZoomInPreview, EachScreenPixelShowsTheRightOldOne) {
+    const struct {
+        int32_t Size, Factor, Centre, FirstSource, FirstFill;
+        std::vector<std::pair<int32_t, int32_t>> Shown;   // screen position, old pixel
+    } spans[] = {
+        // Doubling 1920 columns: the first once, then each twice, the centre covering 959 and
+        // 960, the far edge cut like the near one.
+        {1920, 2, 960, 480, 1, {{0, 480}, {1, 481}, {2, 481}, {958, 959}, {959, 960}, {960, 960}, {961, 961},
+                                {1918, 1439}, {1919, 1440}}},
+        // Sixteenfold puts the pressed pixel in the centre.
+        {1920, 16, 700, 640, 8, {{7, 640}, {8, 641}, {951, 699}, {952, 700}, {967, 700}, {968, 701}, {1919, 760}}},
+        {1080, 16, 500, 466, 4, {{3 + 33 * 16, 499}, {4 + 33 * 16, 500}, {540, 500}}},   // 33.75 - 0.5
+        // 1366 / 4 - 0.5 = 341 exactly: no partial column, so the first is shown in full.
+        {1366, 2, 683, 342, 2, {{1, 342}, {2, 343}, {683, 683}, {1365, 1024}}},
+    };
+    for (const auto& c : spans) {
+        const MagnifySpan s = MagnifySpanFor(c.Size, c.Factor, c.Centre);
+        EXPECT_EQ(std::pair(s.FirstSource, s.FirstFill), std::pair(c.FirstSource, c.FirstFill)) << c.Size;
+        for (auto [screen, old] : c.Shown) EXPECT_EQ(MagnifiedSource(s, c.Factor, screen), old) << c.Size << " " << screen;
+    }
 }
 
 TEST(ZoomInPreview, ZoomPointIsKeptOffTheEdges) {
-    EXPECT_EQ(ClampZoomPoint(10, 1920, 4), 68);
-    EXPECT_EQ(ClampZoomPoint(1919, 1920, 4), 1852);
-    EXPECT_EQ(ClampZoomPoint(67, 1920, 4), 68);
-    EXPECT_EQ(ClampZoomPoint(68, 1920, 4), 68);
-    EXPECT_EQ(ClampZoomPoint(69, 1920, 4), 69);
-    EXPECT_EQ(ClampZoomPoint(1852, 1920, 4), 1852);
-    EXPECT_EQ(ClampZoomPoint(0, 1080, 4), 41);      // (1080 >> 5) + 8
-    EXPECT_EQ(ClampZoomPoint(0, 1920, 1), 488);     // a twofold zoom needs a quarter of the width
-    EXPECT_EQ(ClampZoomPoint(5000, 1920, 3), 1920 - 128);
+    // press, size, steps, kept; (1080 >> 5) + 8 = 41; a twofold zoom needs a quarter of the width
+    const int32_t points[][4] = {{10, 1920, 4, 68},  {1919, 1920, 4, 1852}, {67, 1920, 4, 68},
+                                 {68, 1920, 4, 68},  {69, 1920, 4, 69},     {1852, 1920, 4, 1852},
+                                 {0, 1080, 4, 41},   {0, 1920, 1, 488},     {5000, 1920, 3, 1920 - 128}};
+    for (const auto& p : points) EXPECT_EQ(ClampZoomPoint(p[0], p[1], p[2]), p[3]) << p[0] << " " << p[1];
     // With the clamped point the magnified preview never reads outside the old picture.
     for (int steps = 1; steps <= 4; steps++) {
         const int factor = 1 << steps;
@@ -75,17 +48,12 @@ TEST(ZoomInPreview, ZoomPointIsKeptOffTheEdges) {
 }
 
 TEST(ZoomInPreview, StepShrinksNearTheDeepestZoom) {
-    int f = 0, s = 0;
-    ZoomStepNearLimit(108, &f, &s);
-    EXPECT_EQ(f, 16); EXPECT_EQ(s, 4);
-    ZoomStepNearLimit(109, &f, &s);
-    EXPECT_EQ(f, 8); EXPECT_EQ(s, 3);
-    ZoomStepNearLimit(110, &f, &s);
-    EXPECT_EQ(f, 4); EXPECT_EQ(s, 2);
-    ZoomStepNearLimit(111, &f, &s);
-    EXPECT_EQ(f, 2); EXPECT_EQ(s, 1);
-    ZoomStepNearLimit(-4, &f, &s);
-    EXPECT_EQ(f, 16); EXPECT_EQ(s, 4);
+    const int32_t steps[][3] = {{108, 16, 4}, {109, 8, 3}, {110, 4, 2}, {111, 2, 1}, {-4, 16, 4}};
+    for (const auto& z : steps) {
+        int32_t f = 0, s = 0;
+        ZoomStepNearLimit(z[0], &f, &s);
+        EXPECT_EQ(std::pair(f, s), std::pair(z[1], z[2])) << z[0];
+    }
 }
 
 TEST(ZoomOutPreview, QuarterCornerRoundsToEven) {
@@ -97,27 +65,19 @@ TEST(ZoomOutPreview, QuarterCornerRoundsToEven) {
 }
 
 TEST(PanPreview, OverlapForEveryDragDirection) {
-    PanOverlap o = OverlapFor(100, 0, 1920, 1080);   // content moves right
-    EXPECT_EQ(o.OverlapW, 1820); EXPECT_EQ(o.OverlapH, 1080);
-    EXPECT_EQ(o.OverlapX, 100);  EXPECT_EQ(o.OverlapY, 0);
-    EXPECT_EQ(o.SourceX, 0);     EXPECT_EQ(o.SourceY, 0);
-
-    o = OverlapFor(-100, 0, 1920, 1080);             // left
-    EXPECT_EQ(o.OverlapW, 1820);
-    EXPECT_EQ(o.OverlapX, 0); EXPECT_EQ(o.SourceX, 100);
-
-    o = OverlapFor(0, 30, 1920, 1080);               // down
-    EXPECT_EQ(o.OverlapW, 1920); EXPECT_EQ(o.OverlapH, 1050);
-    EXPECT_EQ(o.OverlapY, 30);   EXPECT_EQ(o.SourceY, 0);
-
-    o = OverlapFor(0, -30, 1920, 1080);              // up
-    EXPECT_EQ(o.OverlapH, 1050);
-    EXPECT_EQ(o.OverlapY, 0); EXPECT_EQ(o.SourceY, 30);
-
-    o = OverlapFor(-1919, 1079, 1920, 1080);         // the largest shift leaves one pixel
-    EXPECT_EQ(o.OverlapW, 1); EXPECT_EQ(o.OverlapH, 1);
-    EXPECT_EQ(o.OverlapX, 0); EXPECT_EQ(o.SourceX, 1919);
-    EXPECT_EQ(o.OverlapY, 1079); EXPECT_EQ(o.SourceY, 0);
+    // drag x and y, then overlap width, height, x, y and source x, y
+    const int32_t drags[][8] = {
+        {100, 0, 1820, 1080, 100, 0, 0, 0},      // content moves right
+        {-100, 0, 1820, 1080, 0, 0, 100, 0},     // left
+        {0, 30, 1920, 1050, 0, 30, 0, 0},        // down
+        {0, -30, 1920, 1050, 0, 0, 0, 30},       // up
+        {-1919, 1079, 1, 1, 0, 1079, 1919, 0},   // the largest shift leaves one pixel
+    };
+    for (const auto& d : drags) {
+        const PanOverlap o = OverlapFor(d[0], d[1], 1920, 1080);
+        EXPECT_EQ((std::vector<int32_t>{o.OverlapW, o.OverlapH, o.OverlapX, o.OverlapY, o.SourceX, o.SourceY}),
+                  std::vector<int32_t>(d + 2, d + 8)) << d[0] << " " << d[1];
+    }
 }
 
 TEST(BlockyPreview, NearestGridLineStaysInsideThePicture) {
@@ -136,14 +96,9 @@ TEST(BlockyPreview, NearestGridLineStaysInsideThePicture) {
 }
 
 TEST(IterationLimit, RaisedAndLoweredInSinglePrecision) {
-    EXPECT_EQ(RaisedIteration(256), 384);
-    EXPECT_EQ(RaisedIteration(3), 4);            // 4.5 goes to the even neighbour
-    EXPECT_EQ(RaisedIteration(5), 8);            // 7.5 likewise
-    EXPECT_EQ(RaisedIteration(9999998), 9999999);
-    EXPECT_EQ(RaisedIteration(6666667), 9999999);  // 10,000,000.5 capped
-    EXPECT_EQ(LoweredIteration(256), 171);
-    EXPECT_EQ(LoweredIteration(3), 2);
-    EXPECT_EQ(LoweredIteration(4), 3);
-    EXPECT_EQ(LoweredIteration(2), 2);
-    EXPECT_EQ(LoweredIteration(9999999), 6666666);
+    // 4.5 and 7.5 go to the even neighbour; 10,000,000.5 is capped
+    const int32_t raised[][2] = {{256, 384}, {3, 4}, {5, 8}, {9999998, 9999999}, {6666667, 9999999}};
+    for (const auto& r : raised) EXPECT_EQ(RaisedIteration(r[0]), r[1]) << r[0];
+    const int32_t lowered[][2] = {{256, 171}, {3, 2}, {4, 3}, {2, 2}, {9999999, 6666666}};
+    for (const auto& l : lowered) EXPECT_EQ(LoweredIteration(l[0]), l[1]) << l[0];
 }

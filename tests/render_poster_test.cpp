@@ -4,6 +4,7 @@
 #include <vector>
 #include "render/poster.h"
 #include "render/resample.h"
+#include "tests/light_oracle.h"
 #include "tests/support.h"
 
 namespace {
@@ -66,4 +67,28 @@ TEST(Poster, AveragesInLinearLight) {
     block = {0, 0xFFFFFF, 0xFFFFFF, 0};
     DownsampleBox(block.data(), 2, 2, out.data(), 1, 1, 1);
     EXPECT_GT(out[0] & 0xFF, 180u);
+}
+
+// Regions at whole and fractional starts and scales, the frames of a zoom among them, and
+// whole blocks as posters are averaged, against the mean worked out from each pixel's overlap;
+// on a bright picture and a dark one, where a single level of light shows most.
+TEST(Poster, ResampledRegionsAreTheAreaWeightedMeans) {
+    constexpr int SW = 48, SH = 36;
+    const struct { double X0, Y0, Scale; } regions[] = {
+        {0, 0, 2}, {0, 0, 1}, {0.25, 0.5, 1.5}, {3.3, 1.7, 1.19}, {2.5, 4.125, 1.6817928305074290}, {0.1, 0.9, 1.99}};
+    for (uint32_t mask : {0xFFFFFFu, 0x0F0F0Fu}) {
+        std::vector<RgbPixel> src(SW * SH), out(SW * SH);
+        for (size_t i = 0; i < src.size(); ++i) src[i] = uint32_t(i * 2654435761u) >> 8 & mask;
+        LinearPicture light;
+        DecodeToLight(src.data(), SW, SH, &light);
+        for (const auto& r : regions) {
+            const int w = int((SW - r.X0) / r.Scale), h = int((SH - r.Y0) / r.Scale);
+            ResampleRegion(light, r.X0, r.Y0, r.Scale, out.data(), w, h);
+            EXPECT_EQ(FirstWrongPixel(src, SW, SH, r.X0, r.Y0, r.Scale, out.data(), w, h), -1) << r.X0 << " " << r.Scale;
+        }
+        for (int32_t n : {2, 4}) {
+            DownsampleBox(src.data(), SW, n, out.data(), SW / n, SW / n, SH / n);
+            EXPECT_EQ(FirstWrongPixel(src, SW, SH, 0, 0, n, out.data(), SW / n, SH / n), -1) << n;
+        }
+    }
 }

@@ -62,21 +62,6 @@ inline pid_t StartRenderer(const std::vector<std::string>& args) {
     return pid;
 }
 
-inline void WriteView(const std::string& path, const ViewParams& v) {
-    char text[ParamFileMaxBytes];
-    const int n = FormatParameterFile(v, "test view", text, sizeof text);
-    WriteWholeFile(path, std::string(text, n));
-}
-
-inline ViewParams HomeView() {
-    ViewParams v{};
-    v.Center_zY = long128{0, 0xFF80000000000000ull};   // -0.5
-    v.Iteration = v.Alt_Iteration = 256;
-    v.Color = v.Alt_Color = 4.0;
-    v.Automatic = v.FPU_Mode = 1;
-    return v;
-}
-
 // A view on the seahorse valley's spirals at the given zoom, with a fixed limit.
 inline ViewParams SeahorseView(int32_t zoom) {
     ViewParams v = HomeView();

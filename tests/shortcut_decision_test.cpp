@@ -21,26 +21,22 @@ TEST(ShortcutDecision, PercentIsRoundedInSinglePrecision) {
     EXPECT_EQ(InsidePercent(777u * 1000000u, 100), 100u);   // no overflow on a stale count
 }
 
-TEST(ShortcutDecision, ThresholdsPerNumberFormat) {
-    // Iteration 256: 30 % gives 7,680 and uses the shortcut, 29 % gives 7,424 and does not.
-    EXPECT_EQ(RecomputeAllFor(30, 256, ModeDouble, 0, 1), 0);
-    EXPECT_EQ(RecomputeAllFor(29, 256, ModeDouble, 0, 1), 1);
-    EXPECT_EQ(RecomputeAllFor(30, 256, ModeFixed60, 0, 1), 0);
-    EXPECT_EQ(RecomputeAllFor(29, 256, ModeFixed60, 0, 1), 1);
-    EXPECT_EQ(RecomputeAllFor(75, 100, ModeDouble, 0, 1), 0);   // exactly 7,500
-    // long128 pays far more per pixel: 2,500 is enough.
-    EXPECT_EQ(RecomputeAllFor(25, 100, ModeLong128, 0, 1), 0);
-    EXPECT_EQ(RecomputeAllFor(24, 100, ModeLong128, 0, 1), 1);
-    EXPECT_EQ(RecomputeAllFor(24, 100, 2, 0, 1), 0);            // an unknown format never objects
-}
-
-TEST(ShortcutDecision, FirstPictureManualModeAndExtremesComputeEverything) {
-    EXPECT_EQ(RecomputeAllFor(50, 100000, ModeDouble, 1, 1), 1);   // nothing stored yet
-    EXPECT_EQ(RecomputeAllFor(50, 100000, ModeDouble, 0, 0), 1);   // automatic mode off
-    EXPECT_EQ(RecomputeAllFor(1, 100000, ModeDouble, 0, 1), 1);
-    EXPECT_EQ(RecomputeAllFor(2, 100000, ModeDouble, 0, 1), 0);
-    EXPECT_EQ(RecomputeAllFor(99, 100000, ModeDouble, 0, 1), 0);
-    EXPECT_EQ(RecomputeAllFor(100, 100000, ModeDouble, 0, 1), 1);
+TEST(ShortcutDecision, ThresholdsPerNumberFormatAndCasesThatComputeEverything) {
+    // percent, iteration, number format, history empty, automatic, compute everything
+    const uint32_t cases[][6] = {
+        {30, 256, ModeDouble, 0, 1, 0},  {29, 256, ModeDouble, 0, 1, 1},   // 7,680 and 7,424
+        {30, 256, ModeFixed60, 0, 1, 0}, {29, 256, ModeFixed60, 0, 1, 1},
+        {75, 100, ModeDouble, 0, 1, 0},                                     // exactly 7,500
+        {25, 100, ModeLong128, 0, 1, 0}, {24, 100, ModeLong128, 0, 1, 1},  // long128 pays more a pixel
+        {24, 100, 2, 0, 1, 0},                                              // an unknown format never objects
+        {50, 100000, ModeDouble, 1, 1, 1},                                  // nothing stored yet
+        {50, 100000, ModeDouble, 0, 0, 1},                                  // automatic mode off
+        {1, 100000, ModeDouble, 0, 1, 1},  {2, 100000, ModeDouble, 0, 1, 0},
+        {99, 100000, ModeDouble, 0, 1, 0}, {100, 100000, ModeDouble, 0, 1, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RecomputeAllFor(c[0], int32_t(c[1]), uint8_t(c[2]), uint8_t(c[3]), uint8_t(c[4])), c[5])
+            << c[0] << "% of " << c[1] << " in format " << c[2];
 }
 
 TEST(ShortcutDecision, DecideTurnsTheCountIntoAPercent) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <initializer_list>
 #include <vector>
 #include "engine/state.h"
 #include "files/png.h"
@@ -20,6 +21,12 @@ inline void OpenPaintCanvas(int width, int height) {
     ComputeLayout();
     Brushes = BrushSet{0x0000FF, 0x00A000, 0x202020, 0x404040, 0x808080};
     PlatBeginPaint();
+}
+
+// Each {x, y, colour} is what the canvas shows there.
+struct Probe { int X, Y; uint32_t Colour; };
+inline void ExpectPixels(std::initializer_list<Probe> probes) {
+    for (const Probe& p : probes) EXPECT_EQ(HeadlessPixel(p.X, p.Y), p.Colour) << p.X << "," << p.Y;
 }
 
 // The canvas as a PNG, scaled up by an integer factor so that single pixels can be told

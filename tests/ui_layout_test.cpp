@@ -1,17 +1,15 @@
 // The legend areas from the window size, the exit label, and the drawing of buttons, hints
 // and the whole legend.
 #include <initializer_list>
+#include <tuple>
 #include "ui/font.h"
 #include "ui/layout.h"
 #include "tests/ui_canvas.h"
 
 namespace {
 
-void ExpectBox(const ScreenBox& b, int left, int right, int top, int bottom, const char* name) {
-    EXPECT_EQ(b.Left, left) << name;
-    EXPECT_EQ(b.Right, right) << name;
-    EXPECT_EQ(b.Top, top) << name;
-    EXPECT_EQ(b.Bottom, bottom) << name;
+void ExpectBox(const ScreenBox& b, const ScreenBox& want, const char* name) {
+    EXPECT_EQ(std::tie(b.Left, b.Right, b.Top, b.Bottom), std::tie(want.Left, want.Right, want.Top, want.Bottom)) << name;
 }
 
 struct Worked {
@@ -39,18 +37,17 @@ TEST(Layout, WorkedValuesOfTheThreeSizes) {
         EXPECT_EQ(l.Gap, v.G);
         EXPECT_EQ(l.KeySize, v.K);
         const int w = v.W, h = v.H, a = v.A, d = v.D, e = v.E;
-        ExpectBox(l.InfoBar, v.InfoBar.Left, v.InfoBar.Right, v.InfoBar.Top, v.InfoBar.Bottom, "InfoBar");
-        ExpectBox(l.PictureBox, v.PictureBox.Left, v.PictureBox.Right, v.PictureBox.Top, v.PictureBox.Bottom, "PictureBox");
-        ExpectBox(l.KeyF[1], v.KeyF1.Left, v.KeyF1.Right, v.KeyF1.Top, v.KeyF1.Bottom, "KeyF1");
-        ExpectBox(l.KeyF[12], v.KeyF12.Left, v.KeyF12.Right, v.KeyF12.Top, v.KeyF12.Bottom, "KeyF12");
-        ExpectBox(l.MessageStrip, v.MessageStrip.Left, v.MessageStrip.Right, v.MessageStrip.Top,
-                  v.MessageStrip.Bottom, "MessageStrip");
-        ExpectBox(l.ExitButton, w - 1 - d, w - 1, 0, d, "ExitButton");
-        ExpectBox(l.BackButton, 0, d, a, e, "BackButton");
-        ExpectBox(l.ResetButton, 0, d, h - 1 - e, h - 1 - a, "ResetButton");
-        ExpectBox(l.ZoomInButton, w - 1 - d, w - 1, a, e, "ZoomInButton");
-        ExpectBox(l.ZoomOutButton, w - 1 - d, w - 1, h - 1 - e, h - 1 - a, "ZoomOutButton");
-        ExpectBox(l.ColorBar, 0, w - 1, h - 1 - d, h - 1, "ColorBar");
+        ExpectBox(l.InfoBar, v.InfoBar, "InfoBar");
+        ExpectBox(l.PictureBox, v.PictureBox, "PictureBox");
+        ExpectBox(l.KeyF[1], v.KeyF1, "KeyF1");
+        ExpectBox(l.KeyF[12], v.KeyF12, "KeyF12");
+        ExpectBox(l.MessageStrip, v.MessageStrip, "MessageStrip");
+        ExpectBox(l.ExitButton, {w - 1 - d, w - 1, 0, d}, "ExitButton");
+        ExpectBox(l.BackButton, {0, d, a, e}, "BackButton");
+        ExpectBox(l.ResetButton, {0, d, h - 1 - e, h - 1 - a}, "ResetButton");
+        ExpectBox(l.ZoomInButton, {w - 1 - d, w - 1, a, e}, "ZoomInButton");
+        ExpectBox(l.ZoomOutButton, {w - 1 - d, w - 1, h - 1 - e, h - 1 - a}, "ZoomOutButton");
+        ExpectBox(l.ColorBar, {0, w - 1, h - 1 - d, h - 1}, "ColorBar");
         for (int i = 2; i <= 12; i++) EXPECT_EQ(l.KeyF[i].Left - l.KeyF[i - 1].Left, a) << i;
         // The key row is centred: as many free columns right of F12 as left of F1.
         EXPECT_EQ(w - 1 - l.KeyF[12].Right, l.KeyF[1].Left);
@@ -109,45 +106,29 @@ TEST(Legend, ButtonIsDarkGreyDarkWithARedLabelOnItsCap) {
     OpenPaintCanvas(200, 120);
     const ScreenBox box{10, 110, 20, 100};
     DrawButton(box, "Less", 38, "F3");
-    EXPECT_EQ(HeadlessPixel(10, 60), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(11, 60), 0x808080u);
-    EXPECT_EQ(HeadlessPixel(12, 60), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(110, 100), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(109, 99), 0x808080u);
-    EXPECT_EQ(HeadlessPixel(13, 23), 0x202020u);   // cap from L+3, T+3 ...
-    EXPECT_EQ(HeadlessPixel(48, 38), 0x202020u);   // ... to L+38, T+18
-    EXPECT_EQ(HeadlessPixel(49, 23), 0u);
-    EXPECT_EQ(HeadlessPixel(13, 39), 0u);
-    EXPECT_EQ(HeadlessPixel(60, 60), 0u);          // the picture shows through
-    EXPECT_EQ(HeadlessPixel(17, 25 + 2), 0xFF0000u);   // L of "Less" at (L+7, T+5)
-    EXPECT_EQ(HeadlessPixel(17, 84 + 2), 0x404040u);   // F of "F3" at (L+7, B-16)
+    // The frame; the cap from L+3, T+3 to L+38, T+18; the picture through the middle; the L of
+    // "Less" at (L+7, T+5) and the F of "F3" at (L+7, B-16).
+    ExpectPixels({{10, 60, 0x202020}, {11, 60, 0x808080}, {12, 60, 0x202020}, {110, 100, 0x202020},
+                  {109, 99, 0x808080}, {13, 23, 0x202020}, {48, 38, 0x202020}, {49, 23, 0}, {13, 39, 0},
+                  {60, 60, 0}, {17, 25 + 2, 0xFF0000}, {17, 84 + 2, 0x404040}});
 }
 
 TEST(Legend, HintIsADimOutlineOneInside) {
     OpenPaintCanvas(200, 120);
     DrawKeyHint(ScreenBox{10, 110, 20, 100}, "", "F7");
-    EXPECT_EQ(HeadlessPixel(10, 60), 0u);
-    EXPECT_EQ(HeadlessPixel(11, 60), 0x404040u);
-    EXPECT_EQ(HeadlessPixel(109, 99), 0x404040u);
-    EXPECT_EQ(HeadlessPixel(13, 23), 0u);   // no cap
-    EXPECT_EQ(HeadlessPixel(17, 84 + 2), 0x404040u);
+    ExpectPixels({{10, 60, 0}, {11, 60, 0x404040}, {109, 99, 0x404040}, {13, 23, 0} /* no cap */,
+                  {17, 84 + 2, 0x404040}});
 }
 
 TEST(Legend, WholeLegendAt1920x1200) {
     OpenPaintCanvas(1920, 1200);
     DrawLegend();
-    EXPECT_EQ(HeadlessPixel(0, 0), 0x202020u);        // InfoBar corner
-    EXPECT_EQ(HeadlessPixel(1800, 50), 0u);           // the gap before the exit button
-    EXPECT_EQ(HeadlessPixel(1808, 0), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(256, 50), 0x404040u);     // F1 is a hint ...
-    EXPECT_EQ(HeadlessPixel(255, 50), 0u);
-    EXPECT_EQ(HeadlessPixel(376, 50), 0x808080u);     // ... F2 a button (Left 375)
-    EXPECT_EQ(HeadlessPixel(1575 + 1, 50), 0x404040u);   // F12 a hint
-    EXPECT_EQ(HeadlessPixel(1575 + 3, 11 + 3), 0u);
-    // "Back-" above "space" in the back button, 12 rows apart.
-    EXPECT_EQ(HeadlessPixel(7 + 0, 595 - 28 + 2), 0x404040u);   // B of Back-
-    EXPECT_EQ(HeadlessPixel(7 + 1, 595 - 16 + 3), 0x404040u);   // s of space
-    EXPECT_EQ(HeadlessPixel(7 + 2, 1199 - 111 + 5 + 2), 0xFF0000u);   // top of the C of Color
+    // The info bar's corner, the gap before the exit button, F1 a hint, F2 (Left 375) a button,
+    // F12 a hint; the B of "Back-" above the s of "space", 12 rows apart; the top of Color's C.
+    ExpectPixels({{0, 0, 0x202020}, {1800, 50, 0}, {1808, 0, 0x202020}, {256, 50, 0x404040}, {255, 50, 0},
+                  {376, 50, 0x808080}, {1575 + 1, 50, 0x404040}, {1575 + 3, 11 + 3, 0},
+                  {7 + 0, 595 - 28 + 2, 0x404040}, {7 + 1, 595 - 16 + 3, 0x404040},
+                  {7 + 2, 1199 - 111 + 5 + 2, 0xFF0000}});
 }
 
 TEST(Legend, NarrowWindowsDrawTheSqueezedExitLabel) {

@@ -64,20 +64,12 @@ TEST(MessageText, LongFileNamesAreCutNotOverrun) {
 TEST(MessageStrip, FrameFillAndTextAt1920x1200) {
     OpenPaintCanvas(1920, 1200);
     DrawMessageStrip(0x0000FF, "#<LIMI@[T max@[. Zoom");
-    EXPECT_EQ(HeadlessPixel(131, 590), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(1788, 611), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(132, 591), 0x808080u);
-    EXPECT_EQ(HeadlessPixel(1787, 610), 0x808080u);
-    EXPECT_EQ(HeadlessPixel(133, 592), 0xFF0000u);
-    EXPECT_EQ(HeadlessPixel(1786, 609), 0xFF0000u);
-    EXPECT_EQ(HeadlessPixel(130, 600), 0u);
-    EXPECT_EQ(HeadlessPixel(1789, 600), 0u);
-    EXPECT_EQ(HeadlessPixel(900, 589), 0u);
-    EXPECT_EQ(HeadlessPixel(900, 612), 0u);
-    // The text starts at (138, 595); the indent puts the L three pixels further on.
-    EXPECT_EQ(HeadlessPixel(138 + 3, 595 + 2), 0xFFFFFFu);
-    EXPECT_EQ(HeadlessPixel(138 + 3, 595 + 9), 0xFFFFFFu);
-    EXPECT_EQ(HeadlessPixel(138 + 2, 595 + 2), 0xFF0000u);
+    // Frame, line and fill, nothing outside; the text starts at (138, 595), and the indent puts
+    // the L three pixels further on.
+    ExpectPixels({{131, 590, 0x202020}, {1788, 611, 0x202020}, {132, 591, 0x808080}, {1787, 610, 0x808080},
+                  {133, 592, 0xFF0000}, {1786, 609, 0xFF0000}, {130, 600, 0}, {1789, 600, 0}, {900, 589, 0},
+                  {900, 612, 0}, {138 + 3, 595 + 2, 0xFFFFFF}, {138 + 3, 595 + 9, 0xFFFFFF},
+                  {138 + 2, 595 + 2, 0xFF0000}});
 }
 
 TEST(ShowMessage, DrawsThePendingCodeAndStartsTheTimer) {

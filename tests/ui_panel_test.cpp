@@ -149,12 +149,8 @@ TEST(PanelDrawing, PlateAndLinesAt1920x1200) {
     View.Alt_Iteration = 0;   // the limit set by hand: bright red
     DrawPanel(PictureStatusNow());
     // The plate covers columns 122..283 and rows 872..1076.
-    EXPECT_EQ(HeadlessPixel(122, 872), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(283, 1076), 0x202020u);
-    EXPECT_EQ(HeadlessPixel(284, 900), 0u);
-    EXPECT_EQ(HeadlessPixel(200, 871), 0u);
-    EXPECT_EQ(HeadlessPixel(121, 900), 0x808080u);   // inside the picture box's grey line
-    EXPECT_EQ(HeadlessPixel(200, 1078), 0x808080u);
+    ExpectPixels({{122, 872, 0x202020}, {283, 1076, 0x202020}, {284, 900, 0}, {200, 871, 0},
+                  {121, 900, 0x808080} /* inside the picture box's grey line */, {200, 1078, 0x808080}});
     const PanelContent p = ComposePanel(PictureStatusNow());
     const int rows[] = {881, 899, 917, 935, 960, 978, 996, 996, 1014, 1014, 1039, 1057};
     const int columns[] = {131, 131, 131, 131, 131, 131, 131, 209, 131, 176, 131, 131};
