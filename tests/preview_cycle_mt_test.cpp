@@ -70,7 +70,9 @@ TEST(PreviewCycle, WithShortcutOnlySkippedPixelsDiffer) {
     Input.PressY = 116;
     for (int32_t command : {CmdZoomInAtPoint, CmdZoomIn, CmdZoomOut, CmdIterationUp, CmdRecompute}) {
         Command(command);
-        if (command == CmdZoomInAtPoint) EXPECT_EQ(Cycle.RecomputeAll, 0);   // the shortcut is used
+        if (command == CmdZoomInAtPoint) {
+            EXPECT_EQ(Cycle.RecomputeAll, 0);   // the shortcut is used
+        }
         EXPECT_EQ(Differences(true), 0) << command;
     }
     // Whatever is on the screen is the colour of its count.
