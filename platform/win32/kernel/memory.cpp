@@ -1,9 +1,11 @@
-// platform/win32/kernel/memory.cpp - mapping the large buffers in at start-up on Windows.
+// platform/win32/kernel/memory.cpp - mapping the large buffers in, and clearing them, on
+// Windows.
 //
 // The buffers are part of the program's image, which Windows maps on small pages only (large
 // pages exist for memory a process allocates itself, with a privilege users rarely hold).
 // Touching each page now spares the first picture a page fault per 4 KiB.
 #include <cstdint>
+#include <cstring>
 #include "platform/win32/win32.h"
 
 void PlatMapInBuffer(void* buffer, size_t bytes) {
@@ -15,3 +17,7 @@ void PlatMapInBuffer(void* buffer, size_t bytes) {
     for (size_t i = 0; i < bytes; i += page) bytesIn[i] = bytesIn[i];
     if (bytes > 0) bytesIn[bytes - 1] = bytesIn[bytes - 1];
 }
+
+// A page of a program's image cannot be handed back and asked for again zeroed (that is for
+// memory the process allocates), so the buffer is written.
+void PlatClearBuffer(void* buffer, size_t bytes) { std::memset(buffer, 0, bytes); }
