@@ -13,9 +13,9 @@ uint8_t SettledFlags[WorkMaskCount];
 
 constexpr int Block = 16;
 
-void FillWorkMask(int32_t value) { std::fill_n(Counts.WorkMask, WorkMaskCount, value); }
+void FillWorkMask(int32_t value) { std::fill_n(Counts.WorkMask, PictureRowEntries(), value); }
 
-void ClearSettledFlags() { std::memset(SettledFlags, 0, sizeof SettledFlags); }
+void ClearSettledFlags() { std::memset(SettledFlags, 0, size_t(PictureRowEntries())); }
 
 void MarkGrid() {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;
