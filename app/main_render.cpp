@@ -218,6 +218,7 @@ void StartRenderer(const RenderOptions& o, int w, int h, const char* argv0) {
     HeadlessSetProcessorCount(processors > 0 ? int(processors) : 1);
     const char* args[] = {argv0, o.View, nullptr};
     StartUp(2, args);
+    Cycle.OnePicture = 1;   // nothing goes back to an earlier picture
     if (Calc.WindowWidth != w || Calc.WindowHeight != h) {
         Calc.WindowWidth = w;
         Calc.WindowHeight = h;

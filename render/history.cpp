@@ -10,7 +10,7 @@ static int32_t* HistoryCountsStart() { return &NAt(0, 0); }
 
 static void StoreSlot() {
     HistorySlot& slot = History[Cycle.HistoryIndex];
-    std::copy_n(HistoryCountsStart(), WorkMaskCount, slot.Counts);
+    if (!Cycle.OnePicture) std::copy_n(HistoryCountsStart(), PictureRowEntries(), slot.Counts);
     slot.Params = View;
 }
 
@@ -49,7 +49,7 @@ void GoBack() {
         if (!undoLowering) Cycle.HistoryIndex = (Cycle.HistoryIndex + HistorySlots - 1) % HistorySlots;
     }
     const HistorySlot& slot = History[Cycle.HistoryIndex];
-    std::copy_n(slot.Counts, WorkMaskCount, HistoryCountsStart());
+    std::copy_n(slot.Counts, PictureRowEntries(), HistoryCountsStart());
     View = slot.Params;
     Cycle.CalcTimeMs = 0;
     InsideCount = NoStatistics;
