@@ -1,7 +1,7 @@
-// platform/posix/memory.cpp - mapping the large buffers in, and clearing them, on a POSIX
-// system.
+// platform/posix/memory.cpp - clearing the large buffers on a POSIX system.
 //
-// Large pages are not asked for. Where the system hands them to any suitable region
+// Their pages are mapped in as a picture first writes them, so a small picture costs only its
+// own rows. Large pages are not asked for. Where the system hands them to any suitable region
 // (transparent huge pages "always"), the buffers, which start on 2 MiB boundaries, get them
 // when free ones are at hand. Asking for them (MADV_HUGEPAGE) makes the kernel, under its
 // usual setting (defrag "madvise"), reclaim and compact memory on the spot whenever none is
@@ -12,26 +12,11 @@
 #include <cstring>
 #include "platform/platform.h"
 
-namespace {
-constexpr uintptr_t Page = 4096;
-}
-
-void PlatMapInBuffer(void* buffer, size_t bytes) {
-    // Populating needs whole pages; a buffer shares its edge pages with its neighbours.
-    const uintptr_t begin = reinterpret_cast<uintptr_t>(buffer), end = begin + bytes;
-    const uintptr_t from = begin & ~(Page - 1), to = (end + Page - 1) & ~(Page - 1);
-#ifdef MADV_POPULATE_WRITE
-    if (madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) == 0) return;
-#endif
-    // Older kernels: touch each page, writing back what it holds.
-    volatile unsigned char* bytesIn = static_cast<unsigned char*>(buffer);
-    for (size_t i = 0; i < bytes; i += Page) bytesIn[i] = bytesIn[i];
-}
-
 void PlatClearBuffer(void* buffer, size_t bytes) {
     // The whole pages inside go back to the system (the buffers are static, so private and
     // anonymous: they read as zero afterwards); the edge pages, shared with neighbours, are
     // written.
+    constexpr uintptr_t Page = 4096;
     const uintptr_t begin = reinterpret_cast<uintptr_t>(buffer), end = begin + bytes;
     const uintptr_t from = (begin + Page - 1) & ~(Page - 1), to = end & ~(Page - 1);
     if (to <= from || madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED) != 0) {
