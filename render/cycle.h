@@ -65,3 +65,4 @@ void ShowPanel();                   // legend and info panel of the live picture
 void StoreHistory();
 void StoreAllHistory();
 void GoBack();
+const int32_t* HistoryCounts(int slot);   // the counts a slot holds (slots may share them)
