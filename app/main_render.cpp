@@ -216,8 +216,10 @@ void StartRenderer(const RenderOptions& o, int w, int h, const char* argv0) {
     HeadlessSetMetrics(PlatDisplayMetrics{screenW, screenH, screenW, screenH, 0, 0, screenW, screenH});
     unsigned processors = o.Threads ? unsigned(o.Threads) : std::thread::hardware_concurrency();
     HeadlessSetProcessorCount(processors > 0 ? int(processors) : 1);
+    HeadlessDrawNowhere();   // the picture is taken from the program's own image
     const char* args[] = {argv0, o.View, nullptr};
     StartUp(2, args);
+    Cycle.OnePicture = 1;   // nothing goes back to an earlier picture
     if (Calc.WindowWidth != w || Calc.WindowHeight != h) {
         Calc.WindowWidth = w;
         Calc.WindowHeight = h;

@@ -9,7 +9,7 @@
 ViewParams  View;
 CalcState   Calc;
 // The picture-sized buffers start on large-page boundaries, so the system can back them with
-// large pages (see InitEngineState).
+// large pages.
 alignas(PlatLargePageAlignment) CountArrays Counts;
 alignas(PlatLargePageAlignment) uint32_t    ScreenImage[MaxPixels];
 alignas(PlatLargePageAlignment) uint32_t    ProgressImage[MaxPixels];
@@ -30,11 +30,9 @@ void CheckBufferLayout() {
 
 void InitEngineState() {
     Calc.QpcFrequency = PlatPerfFrequency();
-    std::memset(Counts.N_array, 0, sizeof Counts.N_array);
-    // Mapped in now rather than page by page while the first picture is computed.
-    PlatMapInBuffer(&Counts, sizeof Counts);
-    PlatMapInBuffer(ScreenImage, sizeof ScreenImage);
-    PlatMapInBuffer(ProgressImage, sizeof ProgressImage);
+    // The buffers are sized for the largest picture, but a small one uses only the first of
+    // their rows: the pages nobody writes are never mapped in.
+    PlatClearBuffer(Counts.N_array, sizeof Counts.N_array);
     Work.TilePos = TileStartPicture;
 }
 

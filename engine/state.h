@@ -70,6 +70,13 @@ inline int NIndex(int col, int row) { return (row + CountMargin) * CountStride +
 inline int MaskIndex(int col, int row) { return row * CountStride + col; }
 inline int32_t& NAt(int col, int row) { return Counts.N_array[NIndex(col, row)]; }
 inline int32_t& MaskAt(int col, int row) { return Counts.WorkMask[MaskIndex(col, row)]; }
+// Entries of a count array (or a copy of one) from the picture's first row to the end of its
+// last, as MaskIndex counts them. Nothing reads or writes the rows below the picture, so they
+// stay zero, and a small picture maps in only the pages of its own rows.
+inline int PictureRowEntries() {
+    const int rows = Calc.WindowHeight < 0 ? 0 : Calc.WindowHeight > MaxHeight ? MaxHeight : Calc.WindowHeight;
+    return rows * CountStride;
+}
 
 extern uint32_t ScreenImage[MaxPixels];     // the picture, 0x00RRGGBB, row stride WindowWidth
 extern uint32_t ProgressImage[MaxPixels];   // grey pending, green done, for an unfinished tile

@@ -34,6 +34,7 @@ constexpr int64_t LargestWidth = int64_t(1) << 22;   // keeps a row's filter sum
 constexpr int64_t LargestHeight = 0x7FFFFFFF;
 constexpr int MostThreads = 8;
 constexpr int RowsPerFilterJob = 32;
+constexpr int PartsPerThreadAtOnce = 2;   // rows a whole picture hands in at a time
 
 const uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -181,7 +182,10 @@ void FilterRows(PngStream* s, const RgbPixel* pixels, int rows, int stride) {
     const size_t n = s->RowBytes;
     const int jobs = (rows + RowsPerFilterJob - 1) / RowsPerFilterJob;
     std::atomic<bool> failed{false};
-    RunJobs(jobs, s->Threads, [&](int job) {
+    // A thread costs more to start than a small picture takes to filter: one for every
+    // part's worth of rows.
+    const int threads = int(std::clamp<size_t>(size_t(rows) * s->FilteredRowBytes / PartBytes, 1, size_t(s->Threads)));
+    RunJobs(jobs, threads, [&](int job) {
         std::vector<uint8_t> scratch;
         try {
             scratch.resize((2 + PngFilterScratchRows) * n);
@@ -311,9 +315,14 @@ void PngAbandon(PngStream* s) {
 void WritePicturePng(const char* path, const RgbPixel* pixels, int width, int height) {
     PngStream* s = pixels ? PngStart(path, width, height) : nullptr;
     if (!s) throw std::runtime_error("the picture file could not be started");
-    if (!PngAddRows(s, pixels, height, width)) {
-        PngAbandon(s);
-        throw std::runtime_error("the picture could not be encoded or written");
+    // Handed in a few parts for every thread at a time, so that the filtered rows of the
+    // whole picture are never held at once; the file does not depend on it.
+    const int band = s->RowsPerPart * s->Threads * PartsPerThreadAtOnce;
+    for (int y = 0; y < height; y += band) {
+        if (!PngAddRows(s, pixels + size_t(y) * size_t(width), std::min(band, height - y), width)) {
+            PngAbandon(s);
+            throw std::runtime_error("the picture could not be encoded or written");
+        }
     }
     if (!PngFinish(s)) throw std::runtime_error("the picture file could not be completed");
 }

@@ -65,10 +65,10 @@ int     PlatProcessorCount();       // logical processors
 void    PlatMessageBox(const char* text, const char* caption);   // modal, error icon, topmost
 [[noreturn]] void PlatExitProcess(int code);
 
-// Maps a large process-global buffer in now, keeping its contents: the first picture would
-// otherwise pay a page fault per 4 KiB touched. Bounded: one write per page, and no waiting
-// for the system to reorganise memory for large pages.
-void    PlatMapInBuffer(void* buffer, size_t bytes);
+// Sets a large process-global buffer to zero without touching the pages nobody has written:
+// the system hands those out zeroed. Where it can, the written pages go back to the system,
+// which maps fresh zeroed ones when they are next used.
+void    PlatClearBuffer(void* buffer, size_t bytes);
 // Where such a buffer starts, so that its large pages begin with its first byte. Windows has
 // none for a program's own buffers, and its object files cannot align that far.
 #ifdef _WIN32

@@ -67,7 +67,10 @@ static void DrawWindowFrame() {
     for (const Rect& r : Display.FrameRects) FillRect(r, Brushes.RedBrush);
 }
 
-static void FillProgressGrey() { std::fill_n(ProgressImage, MaxPixels, 0x808080u); }
+// Only the picture's pixels are ever shown.
+static void FillProgressGrey() {
+    std::fill_n(ProgressImage, std::clamp(Calc.WindowWidth * Calc.WindowHeight, 0, MaxPixels), 0x808080u);
+}
 
 // ---- Idle tail -----------------------------------------------------------------------
 

@@ -44,6 +44,8 @@ struct CycleState {
     uint8_t  FirstPaintPending; // the paint resources do not exist yet
     int8_t   FormatOption;      // -2, -1 or 0 from the command line: how the default view
                                 // picks its number format
+    uint8_t  OnePicture;        // the program ends after its first picture: the history
+                                // keeps the views only, not their counts
 };
 extern CycleState Cycle;
 extern HistorySlot History[HistorySlots];
@@ -63,3 +65,4 @@ void ShowPanel();                   // legend and info panel of the live picture
 void StoreHistory();
 void StoreAllHistory();
 void GoBack();
+const int32_t* HistoryCounts(int slot);   // the counts a slot holds (slots may share them)

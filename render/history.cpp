@@ -8,10 +8,33 @@
 
 static int32_t* HistoryCountsStart() { return &NAt(0, 0); }
 
+// The slot whose Counts hold each slot's counts. The first picture fills all four slots with
+// the same counts, which are kept once, in the slot the ring overwrites last, until that slot
+// is about to take other counts; the slots sharing them then get a copy.
+static int CountsOwner[HistorySlots];
+
+const int32_t* HistoryCounts(int slot) { return History[CountsOwner[slot]].Counts; }
+
+static void GiveSharersACopy(int owner) {
+    int heir = -1;
+    for (int k = 0; k < HistorySlots; k++) {
+        if (k == owner || CountsOwner[k] != owner) continue;
+        if (heir < 0) {
+            heir = k;
+            std::copy_n(History[owner].Counts, PictureRowEntries(), History[heir].Counts);
+        }
+        CountsOwner[k] = heir;
+    }
+}
+
 static void StoreSlot() {
-    HistorySlot& slot = History[Cycle.HistoryIndex];
-    std::copy_n(HistoryCountsStart(), WorkMaskCount, slot.Counts);
-    slot.Params = View;
+    const int i = Cycle.HistoryIndex;
+    if (!Cycle.OnePicture) {
+        GiveSharersACopy(i);
+        std::copy_n(HistoryCountsStart(), PictureRowEntries(), History[i].Counts);
+        CountsOwner[i] = i;
+    }
+    History[i].Params = View;
 }
 
 void StoreHistory() {
@@ -29,9 +52,11 @@ void StoreHistory() {
 }
 
 void StoreAllHistory() {
-    for (int i = 0; i < HistorySlots; i++) {
-        Cycle.HistoryIndex = i;
-        StoreSlot();
+    Cycle.HistoryIndex = HistorySlots - 1;   // the next picture goes to slot 0
+    StoreSlot();
+    for (int i = 0; i < HistorySlots - 1; i++) {
+        CountsOwner[i] = Cycle.HistoryIndex;
+        History[i].Params = View;
     }
     Cycle.HistoryEmpty = 0;
 }
@@ -49,7 +74,7 @@ void GoBack() {
         if (!undoLowering) Cycle.HistoryIndex = (Cycle.HistoryIndex + HistorySlots - 1) % HistorySlots;
     }
     const HistorySlot& slot = History[Cycle.HistoryIndex];
-    std::copy_n(slot.Counts, WorkMaskCount, HistoryCountsStart());
+    std::copy_n(HistoryCounts(Cycle.HistoryIndex), PictureRowEntries(), HistoryCountsStart());
     View = slot.Params;
     Cycle.CalcTimeMs = 0;
     InsideCount = NoStatistics;

@@ -13,9 +13,14 @@ uint8_t SettledFlags[WorkMaskCount];
 
 constexpr int Block = 16;
 
-void FillWorkMask(int32_t value) { std::fill_n(Counts.WorkMask, WorkMaskCount, value); }
+// The kernels and the previews read the mask only inside the picture, so the columns to its
+// right are left alone: a narrow picture then maps in one page of each row, not the row.
+void FillWorkMask(int32_t value) {
+    const int w = std::clamp(Calc.WindowWidth, 0, MaxWidth), rows = PictureRowEntries() / CountStride;
+    for (int r = 0; r < rows; r++) std::fill_n(&MaskAt(0, r), w, value);
+}
 
-void ClearSettledFlags() { std::memset(SettledFlags, 0, sizeof SettledFlags); }
+void ClearSettledFlags() { std::memset(SettledFlags, 0, size_t(PictureRowEntries())); }
 
 void MarkGrid() {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;

@@ -159,10 +159,10 @@ TEST(RenderCycle, FirstPictureFillsEveryHistorySlot) {
     HeadlessPumpUntilIdle();
     EXPECT_FALSE(Cycle.HistoryEmpty);
     EXPECT_EQ(Cycle.HistoryIndex, 3);
-    for (const HistorySlot& s : History) {
-        EXPECT_EQ(s.Params.ld_Zoom, 0);
-        EXPECT_EQ(s.Params.Iteration, View.Iteration);
-        EXPECT_TRUE(std::equal(s.Counts, s.Counts + WorkMaskCount, &NAt(0, 0)));
+    for (int i = 0; i < HistorySlots; i++) {
+        EXPECT_EQ(History[i].Params.ld_Zoom, 0);
+        EXPECT_EQ(History[i].Params.Iteration, View.Iteration);
+        EXPECT_TRUE(std::equal(HistoryCounts(i), HistoryCounts(i) + WorkMaskCount, &NAt(0, 0)));
     }
     // Back on a complete picture steps to the previous slot and recolours it.
     GoBack();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <sys/resource.h>
 #include "app/app.h"
 #include "engine/work.h"
 #include "platform/headless/headless.h"
@@ -150,4 +151,20 @@ TEST(Renderer, CancelledPosterLeavesNoFile) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
     EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"view.zxp"}));
+}
+
+// A small picture maps in only what it needs. The system's figure is the larger of the
+// renderer's peak and this test program's size when it started the renderer, a few MB.
+TEST(Renderer, SmallPictureStaysSmallInMemory) {
+#ifdef ZENTRIX_SANITIZED
+    GTEST_SKIP() << "the sanitizers' shadow memory";
+#endif
+    ScratchFolder dir;
+    WriteView(dir / "view.zxp", HomeView());
+    const pid_t pid = StartRenderer({"--size", "320x200", dir / "view.zxp", dir / "small.png"});
+    int status = 0;
+    rusage use{};
+    ASSERT_EQ(wait4(pid, &status, 0, &use), pid);
+    EXPECT_EQ(status, 0);
+    EXPECT_LT(use.ru_maxrss, 16 * 1024) << "peak resident KiB";
 }

@@ -80,7 +80,7 @@ struct Soak {
             Fresh++;
             ASSERT_TRUE(ShownCounts() == FreshCounts()) << "picture after command " << c;
         }
-        for (const HistorySlot& s : History) ASSERT_TRUE(Known(s.Params, s.Counts)) << "a history slot";
+        for (int i = 0; i < HistorySlots; i++) ASSERT_TRUE(Known(History[i].Params, HistoryCounts(i))) << "a history slot";
     }
 
     void Pump(int messages) {

@@ -13,7 +13,7 @@ bool CanvasOpen(int w, int h) {
     if (w <= 0 || h <= 0 || (int64_t)w * h > CanvasCapacity) return false;
     WindowCanvas.Width = w;
     WindowCanvas.Height = h;
-    std::memset(WindowCanvas.Pixels, 0, sizeof(uint32_t) * (size_t)w * (size_t)h);
+    if (!WindowCanvas.NoPixels) PlatClearBuffer(WindowCanvas.Pixels, sizeof(uint32_t) * (size_t)w * (size_t)h);
     WindowCanvas.DirtyLeft = WindowCanvas.DirtyTop = WindowCanvas.DirtyRight = WindowCanvas.DirtyBottom = 0;
     return true;
 }
@@ -54,7 +54,7 @@ void PlatFillRect(int left, int top, int right, int bottom, uint32_t colorref) {
     if (bottom > c.Height) bottom = c.Height;
     if (right <= left || bottom <= top) return;
     const uint32_t rgb = RgbFromColorref(colorref);
-    for (int y = top; y < bottom; y++) {
+    for (int y = top; y < bottom && !c.NoPixels; y++) {
         uint32_t* row = c.Pixels + (size_t)y * c.Width;
         for (int x = left; x < right; x++) row[x] = rgb;
     }
@@ -67,12 +67,12 @@ static bool Inside(int x, int y) {
 
 void PlatSetPixel(int x, int y, uint32_t colorref) {
     if (!Inside(x, y)) return;
-    WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x] = RgbFromColorref(colorref);
+    if (!WindowCanvas.NoPixels) WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x] = RgbFromColorref(colorref);
     CanvasMarkDirty(x, y, x + 1, y + 1);
 }
 
 uint32_t PlatGetPixel(int x, int y) {
-    if (!Inside(x, y)) return CLR_INVALID;
+    if (!Inside(x, y) || WindowCanvas.NoPixels) return CLR_INVALID;
     return ColorrefFromRgb(WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x]);
 }
 
@@ -95,7 +95,7 @@ void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySr
     if (sy1 + dy > c.Height) sy1 = c.Height - dy;
     if (sx1 <= sx0 || sy1 <= sy0) return;
     const size_t n = (size_t)(sx1 - sx0);
-    for (int64_t y = sy0; y < sy1; y++)
+    for (int64_t y = sy0; y < sy1 && !c.NoPixels; y++)
         std::memcpy(WindowCanvas.Pixels + (size_t)(y + dy) * c.Width + (size_t)(sx0 + dx),
                     image + (size_t)y * imageW + (size_t)sx0, n * sizeof(uint32_t));
     CanvasMarkDirty((int)(sx0 + dx), (int)(sy0 + dy), (int)(sx1 + dx), (int)(sy1 + dy));

@@ -8,6 +8,7 @@ constexpr int CanvasCapacity = 1920 * 1200;   // the largest picture the program
 
 struct Canvas {
     int      Width, Height;              // 0 while there is no window
+    bool     NoPixels;                   // nobody looks at the window: drawing only marks it
     uint32_t Pixels[CanvasCapacity];     // 0x00RRGGBB, row stride Width
     // Union of everything drawn since it was last taken, right and bottom exclusive;
     // empty when DirtyRight <= DirtyLeft.

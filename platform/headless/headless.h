@@ -45,6 +45,10 @@ bool HeadlessQuitPosted();                         // PostQuitMessage was called
 int  HeadlessQuitCode();
 
 // Window and canvas.
+// For a batch tool that never looks at the window: the canvas holds no pixels (its memory is
+// never touched), drawing only marks it, and PlatGetPixel reads CLR_INVALID. Call before the
+// window opens.
+void     HeadlessDrawNowhere();
 bool     HeadlessWindowExists();
 bool     HeadlessMinimised();
 int      HeadlessWindowX();

@@ -78,13 +78,17 @@ int  HeadlessCanvasHeight() { return WindowCanvas.Height; }
 const uint32_t* HeadlessCanvas() { return WindowCanvas.Pixels; }
 bool HeadlessTimerSet(int id) { return QueueTimerSet(Window.Queue, id); }
 
+void HeadlessDrawNowhere() { WindowCanvas.NoPixels = true; }
+
 uint32_t HeadlessPixel(int x, int y) {
-    if (x < 0 || y < 0 || x >= WindowCanvas.Width || y >= WindowCanvas.Height) return CLR_INVALID;
+    if (x < 0 || y < 0 || x >= WindowCanvas.Width || y >= WindowCanvas.Height || WindowCanvas.NoPixels)
+        return CLR_INVALID;
     return WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x];
 }
 
 void HeadlessReset() {
     WindowReset();
+    WindowCanvas.NoPixels = false;
     HeadlessResetSystem();
     HeadlessResetInput();
     HeadlessResetFiles();

@@ -1,17 +1,8 @@
-// platform/win32/kernel/memory.cpp - mapping the large buffers in at start-up on Windows.
+// platform/win32/kernel/memory.cpp - clearing the large buffers on Windows.
 //
-// The buffers are part of the program's image, which Windows maps on small pages only (large
-// pages exist for memory a process allocates itself, with a privilege users rarely hold).
-// Touching each page now spares the first picture a page fault per 4 KiB.
-#include <cstdint>
+// The buffers are part of the program's image. A page of an image cannot be handed back and
+// asked for again zeroed (that is for memory the process allocates), so the buffer is written.
+#include <cstring>
 #include "platform/win32/win32.h"
 
-void PlatMapInBuffer(void* buffer, size_t bytes) {
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    const size_t page = info.dwPageSize ? info.dwPageSize : 4096;
-    // Written back with what it holds, so the contents stay.
-    volatile unsigned char* bytesIn = static_cast<unsigned char*>(buffer);
-    for (size_t i = 0; i < bytes; i += page) bytesIn[i] = bytesIn[i];
-    if (bytes > 0) bytesIn[bytes - 1] = bytesIn[bytes - 1];
-}
+void PlatClearBuffer(void* buffer, size_t bytes) { std::memset(buffer, 0, bytes); }
