@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "tests/file_size_limit.h"
 #include "tests/files_test_util.h"
@@ -100,8 +101,8 @@ TEST_F(Files, WriteCutOffHalfwayLeavesTheOldFileAndNoPartialOne) {
     // A file-size limit makes the disk refuse the bytes part way through, as a full disk does.
     REQUIRE_FILE_SIZE_LIMIT(1000);
     std::string big(5000, 'p');
-    bool ok = PlatWriteFile(At("v.png").c_str(), big.data(), (int64_t)big.size());
-    bool okNew = PlatWriteFile(At("fresh.png").c_str(), big.data(), (int64_t)big.size());
+    const bool ok = bool(PlatWriteFile(At("v.png").c_str(), big.data(), (int64_t)big.size()));
+    const bool okNew = bool(PlatWriteFile(At("fresh.png").c_str(), big.data(), (int64_t)big.size()));
     LiftFileSizeLimit();
     EXPECT_FALSE(ok);
     EXPECT_FALSE(okNew);
@@ -145,4 +146,21 @@ TEST_F(Files, FileWrittenInPiecesAppearsWholeOnlyWhenFinished) {
     EXPECT_EQ(Read(At("v.png")), "new");
     EXPECT_EQ(Entries(), 1);
     EXPECT_EQ(PlatBeginFile(At("no/such/folder").c_str()), nullptr);
+}
+
+TEST_F(Files, EveryFailureIsToldInTheSystemsWordsAndLeavesNothing) {
+    const struct { FileStep Step; const char* Reason; } rows[] = {
+        {StepOpen, "Permission denied"},   {StepWrite, "Input/output error"}, {StepSync, "Input/output error"},
+        {StepClose, "Input/output error"}, {StepRename, "Permission denied"},
+        {FileStepCount, "No space left on device"},   // a full disk
+    };
+    for (const auto& r : rows) {
+        if (r.Step == FileStepCount) HeadlessDiskFullAfter(0);
+        else HeadlessFailFileStep(r.Step, 1);
+        EXPECT_STREQ(PlatWriteFile(At("v").c_str(), "x", 1).Reason, r.Reason) << r.Step;
+        HeadlessDiskFullAfter(-1);
+    }
+    EXPECT_EQ(Entries(), 0);
+    EXPECT_STREQ(PlatCreateFolder(At("x/y").c_str()).Reason, "No such file or directory");
+    EXPECT_STREQ(PlatOutputPlaceUsable(Folder().c_str()).Reason, "it is a folder");
 }

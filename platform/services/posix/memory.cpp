@@ -1,4 +1,4 @@
-// platform/posix/memory.cpp - mapping the large buffers in at start-up on a POSIX system.
+// platform/services/posix/memory.cpp - mapping the large buffers in at start-up on a POSIX system.
 //
 // Every page is written once now, so the first picture pays no page faults. Large pages are
 // not asked for. Where the system hands them to any suitable region (transparent huge pages

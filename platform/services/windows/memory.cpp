@@ -1,4 +1,4 @@
-// platform/win32/kernel/memory.cpp - mapping the large buffers in at start-up on Windows.
+// platform/services/windows/memory.cpp - mapping the large buffers in at start-up on Windows.
 //
 // The buffers are part of the program's image, which Windows maps on small pages only (large
 // pages exist for memory a process allocates itself, with a privilege users rarely hold).
