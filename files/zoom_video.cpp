@@ -59,7 +59,10 @@ PlatResult OpenSink(FrameSink& s) {
     if (!s.Bytes) return PlatOutOfMemory();
     PlatResult started = PlatDone();
     s.Encoder = PlatStartChild(args.data(), &started);
-    return started ? started : EncoderFailure("%s could not be started");
+    if (started) return started;
+    char text[PlatReasonCapacity];
+    std::snprintf(text, sizeof text, "%s could not be started: %s", VideoEncoder, started.Reason);
+    return PlatFailed(text);
 }
 
 PlatResult PutFrame(FrameSink& s, const RgbPixel* frame) {
