@@ -106,7 +106,7 @@ TEST(WriteScreenPng, FailuresAreToldAndLeaveNoFile) {
     FillPicture(16, 16);
     EXPECT_FALSE(WriteScreenPng((dir / "p.png").c_str()));   // no export objects yet
     CreateExportObjects();
-    EXPECT_STREQ(WriteScreenPng((dir / "no-such-folder/p.png").c_str()).Reason, "No such file or directory");
+    EXPECT_STRNE(WriteScreenPng((dir / "no-such-folder/p.png").c_str()).Reason, "");   // the system's reason
     Calc.WindowWidth = 18;   // a window that is not the one the objects were made for
     EXPECT_FALSE(WriteScreenPng((dir / "p.png").c_str()));
     EXPECT_TRUE(FolderEntries(dir.Path).empty());

@@ -149,18 +149,26 @@ TEST_F(Files, FileWrittenInPiecesAppearsWholeOnlyWhenFinished) {
 }
 
 TEST_F(Files, EveryFailureIsToldInTheSystemsWordsAndLeavesNothing) {
-    const struct { FileStep Step; const char* Reason; } rows[] = {
-        {StepOpen, "Permission denied"},   {StepWrite, "Input/output error"}, {StepSync, "Input/output error"},
-        {StepClose, "Input/output error"}, {StepRename, "Permission denied"},
-        {FileStepCount, "No space left on device"},   // a full disk
+    // Each failure in the words the system has for its kind; the same words for the same kind.
+    enum Kind { Refused, DeviceFault, DiskFull, KindCount };
+    const struct { FileStep Step; Kind Is; } rows[] = {
+        {StepOpen, Refused},      {StepWrite, DeviceFault}, {StepSync, DeviceFault},
+        {StepClose, DeviceFault}, {StepRename, Refused},    {FileStepCount, DiskFull},   // a full disk
     };
+    std::string said[KindCount];
     for (const auto& r : rows) {
         if (r.Step == FileStepCount) HeadlessDiskFullAfter(0);
         else HeadlessFailFileStep(r.Step, 1);
-        EXPECT_STREQ(PlatWriteFile(At("v").c_str(), "x", 1).Reason, r.Reason) << r.Step;
+        const std::string reason = PlatWriteFile(At("v").c_str(), "x", 1).Reason;
         HeadlessDiskFullAfter(-1);
+        if (said[r.Is].empty()) said[r.Is] = reason;
+        EXPECT_EQ(reason, said[r.Is]) << r.Step;
+    }
+    EXPECT_TRUE(!said[Refused].empty() && said[Refused] != said[DeviceFault] && said[DeviceFault] != said[DiskFull]);
+    if (Sep == '/') {
+        EXPECT_EQ(said[DiskFull], "No space left on device");
     }
     EXPECT_EQ(Entries(), 0);
-    EXPECT_STREQ(PlatCreateFolder(At("x/y").c_str()).Reason, "No such file or directory");
+    EXPECT_STRNE(PlatCreateFolder(At("x/y").c_str()).Reason, "");
     EXPECT_STREQ(PlatOutputPlaceUsable(Folder().c_str()).Reason, "it is a folder");
 }
