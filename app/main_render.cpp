@@ -99,7 +99,8 @@ bool ParseSize(const char* s, RenderOptions* o) {
     if (!x || x - s > 6) return false;
     char width[8] = "";
     std::memcpy(width, s, size_t(x - s));
-    return ParseCount(width, MinSide, MaxPosterSide, &o->Width) && ParseCount(x + 1, MinSide, MaxPosterSide, &o->Height);
+    return ParseCount(width, MinSide, MaxPosterSide, &o->Width) &&
+           ParseCount(x + 1, MinSide, MaxPosterSide, &o->Height);
 }
 
 bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
@@ -153,8 +154,8 @@ Verdict ParseOption(const char* a, const char* v, RenderOptions* o) {
         if (!KernelPathSupported(o->Kernel)) return Fail("this processor cannot run the %s kernels", v);
     } else if (!std::strcmp(a, "--size")) {
         if (!ParseSize(v, o))
-            return UsageError("bad size \"%s\": give WxH from %dx%d up to %dx%d", v, MinSide, MinSide, int(MaxPosterSide),
-                              int(MaxPosterSide));
+            return UsageError("bad size \"%s\": give WxH from %dx%d up to %dx%d", v, MinSide, MinSide,
+                              int(MaxPosterSide), int(MaxPosterSide));
     } else if (!std::strcmp(a, "--threads")) {
         if (!ParseCount(v, 1, MaxThreads, &o->Threads))
             return UsageError("bad thread count \"%s\": give 1 to %d", v, MaxThreads);

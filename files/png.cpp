@@ -305,7 +305,7 @@ PlatResult PngAddRows(PngStream* s, const RgbPixel* pixels, int rows, int stride
 }
 
 PlatResult PngFinish(PngStream* s) {
-    if (s->Failure && (s->RowsIn != s->Height || s->PendingRows != 0)) Fail(s, PlatFailed("rows of the picture are missing"));
+    if (s->RowsIn != s->Height || s->PendingRows != 0) Fail(s, PlatFailed("rows of the picture are missing"));
     uint8_t adler[4];
     PutBigEndian32(adler, uint32_t(s->Adler));
     if (s->Failure && PutStream(s, adler, 4) && (s->Idat.empty() || WriteChunk(s, "IDAT", s->Idat.data(), s->Idat.size())))
