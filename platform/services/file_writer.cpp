@@ -3,7 +3,6 @@
 // the disk, so a failure at any point leaves the old file as it was and no partial one.
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include "platform/services/file_steps.h"
@@ -141,11 +140,3 @@ bool StepFails(FileStep step, SysError error) {
     SysSetError(error);
     return true;
 }
-
-PlatResult PlatFailed(const char* reason) {
-    PlatResult result{Outcome::Failed, ""};
-    std::snprintf(result.Reason, sizeof result.Reason, "%s", reason ? reason : "");
-    return result;
-}
-
-PlatResult PlatOutOfMemory() { return PlatFailed("out of memory"); }
