@@ -5,17 +5,18 @@
 // display of that size. Larger, sharper (--scale) or anti-aliased (--aa) pictures are posters
 // computed band by band; --zoom-video and --frames make a video zooming down to the view.
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <optional>
 #include <thread>
-#include <unistd.h>
 #include "app/app.h"
 #include "engine/dispatch.h"
 #include "engine/work.h"
-#include "files/batch.h"
 #include "files/export.h"
+#include "files/poster_file.h"
+#include "files/zoom_video.h"
 #include "platform/headless/headless.h"
 #include "render/cycle.h"
 #include "render/poster.h"
@@ -25,29 +26,40 @@
 
 namespace {
 
-constexpr const char* Usage =
-    "usage: zentrix-render [options] VIEW.zxp OUT.png\n"
-    "       zentrix-render [options] --zoom-video OUT.mp4 VIEW.zxp     (or OUT.mkv; needs ffmpeg)\n"
-    "       zentrix-render [options] --frames DIR VIEW.zxp\n"
-    "  --size WxH     picture size, 16x16 up to 65536x65536, or frame size up to 1920x1200\n"
-    "                 (default 1920x1080)\n"
-    "  --scale K      K times the pixels along each side, K = 1, 2, 4, ...: the same region,\n"
-    "                 K times finer\n"
-    "  --aa N         each pixel the mean of N x N sub-pixels (N = 2 or 4), in linear light\n"
-    "  --zoom-video OUT  a video zooming from the whole set down to the view, H.264\n"
-    "  --frames DIR   the same video as numbered PNG frames in DIR\n"
-    "  --from Z       zoom of the video's first frame (default 0)\n"
-    "  --to Z         zoom of its last frame (default: the view's zoom)\n"
-    "  --fps N        frames per second, 1 to 240 (default 30)\n"
-    "  --seconds-per-zoom S  seconds for each doubling of the zoom, 0.01 to 3600 (default 1.0)\n"
-    "  --threads N    computing threads, 1 to 8 (default: one per processor, at most 8)\n"
-    "  --kernel PATH  scalar, avx2 or avx512, for comparisons (default: the best the\n"
-    "                 processor offers, as in the explorer)\n";
-
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;         // the command line or the output's place is wrong
 constexpr int ExitCancelled = 130;   // as a program ended by the interrupt
+// What the options take.
+constexpr int MinSide = 16;
 constexpr int MaxFps = 240;
+constexpr double MinSecondsPerZoom = 0.01, MaxSecondsPerZoom = 3600;
 constexpr int32_t MaxVideoFrames = 1000000;
 constexpr int32_t NoZoom = INT32_MIN;
+constexpr double PlaneReach = 128;   // the plane's range is +-128
+
+// The usage text, its limits taken from the constants that hold them.
+void PrintUsage(FILE* to) {
+    std::fprintf(to,
+                 "usage: zentrix-render [options] VIEW.zxp OUT.png\n"
+                 "       zentrix-render [options] --zoom-video OUT.mp4 VIEW.zxp     (or OUT.mkv; needs ffmpeg)\n"
+                 "       zentrix-render [options] --frames DIR VIEW.zxp\n"
+                 "  --size WxH     picture size, %dx%d up to %dx%d, or frame size up to %dx%d\n"
+                 "                 (default 1920x1080)\n"
+                 "  --scale K      K times the pixels along each side, K = 1, 2, 4, ...: the same region,\n"
+                 "                 K times finer\n"
+                 "  --aa N         each pixel the mean of N x N sub-pixels (N = 2 or %d), in linear light\n"
+                 "  --zoom-video OUT  a video zooming from the whole set down to the view, H.264\n"
+                 "  --frames DIR   the same video as numbered PNG frames in DIR\n"
+                 "  --from Z       zoom of the video's first frame (default 0)\n"
+                 "  --to Z         zoom of its last frame (default: the view's zoom)\n"
+                 "  --fps N        frames per second, 1 to %d (default 30)\n"
+                 "  --seconds-per-zoom S  seconds for each doubling of the zoom, %g to %g (default 1.0)\n"
+                 "  --threads N    computing threads, 1 to %d (default: one per processor, at most %d)\n"
+                 "  --kernel PATH  scalar, avx2 or avx512, for comparisons (default: the best the\n"
+                 "                 processor offers, as in the explorer)\n",
+                 MinSide, MinSide, int(MaxPosterSide), int(MaxPosterSide), MaxWidth, MaxHeight, int(MaxSubPixels),
+                 MaxFps, MinSecondsPerZoom, MaxSecondsPerZoom, MaxThreads, MaxThreads);
+}
 
 struct RenderOptions {
     int         Width = 1920, Height = 1080;
@@ -87,7 +99,8 @@ bool ParseSize(const char* s, RenderOptions* o) {
     if (!x || x - s > 6) return false;
     char width[8] = "";
     std::memcpy(width, s, size_t(x - s));
-    return ParseCount(width, 16, MaxPosterSide, &o->Width) && ParseCount(x + 1, 16, MaxPosterSide, &o->Height);
+    return ParseCount(width, MinSide, MaxPosterSide, &o->Width) &&
+           ParseCount(x + 1, MinSide, MaxPosterSide, &o->Height);
 }
 
 bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
@@ -95,41 +108,64 @@ bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 bool ParseSeconds(const char* s, double* out) {
     char* end = nullptr;
     const double v = std::strtod(s, &end);
-    if (!*s || *end || !(v >= 0.01 && v <= 3600)) return false;
+    if (!*s || *end || !(v >= MinSecondsPerZoom && v <= MaxSecondsPerZoom)) return false;
     *out = v;
     return true;
 }
 
-int Fail(const char* format, const char* detail) {
+void Report(const char* format, va_list args) {
     std::fprintf(stderr, "zentrix-render: ");
-    std::fprintf(stderr, format, detail);
+    std::vfprintf(stderr, format, args);
     std::fprintf(stderr, "\n");
-    return 1;
 }
 
-int UsageError(const char* format, const char* detail) {
-    Fail(format, detail);
-    std::fprintf(stderr, "%s", Usage);
-    return 2;
+[[gnu::format(printf, 1, 2)]] int Fail(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Report(format, args);
+    va_end(args);
+    return ExitFailed;
 }
 
-// One option with a value; -1 when it was good, else the exit code.
-int ParseOption(const char* a, const char* v, RenderOptions* o) {
+[[gnu::format(printf, 1, 2)]] int UsageError(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Report(format, args);
+    va_end(args);
+    PrintUsage(stderr);
+    return ExitUsage;
+}
+
+// An output that cannot be written, and why.
+int CannotWrite(const char* out, const PlatResult& why, int code = ExitFailed) {
+    Fail("cannot write \"%s\": %s", out, why.Reason);
+    return code;
+}
+
+// The exit code to end with, or nothing when the program goes on.
+typedef std::optional<int> Verdict;
+constexpr Verdict GoOn = std::nullopt;
+
+// One option with a value.
+Verdict ParseOption(const char* a, const char* v, RenderOptions* o) {
     int n = 0;
     if (!std::strcmp(a, "--kernel")) {
         if (!ParseKernelPath(v, &o->Kernel)) return UsageError("bad kernel path \"%s\": give scalar, avx2 or avx512", v);
         if (!KernelPathSupported(o->Kernel)) return Fail("this processor cannot run the %s kernels", v);
     } else if (!std::strcmp(a, "--size")) {
-        if (!ParseSize(v, o)) return UsageError("bad size \"%s\": give WxH from 16x16 up to 65536x65536", v);
+        if (!ParseSize(v, o))
+            return UsageError("bad size \"%s\": give WxH from %dx%d up to %dx%d", v, MinSide, MinSide,
+                              int(MaxPosterSide), int(MaxPosterSide));
     } else if (!std::strcmp(a, "--threads")) {
-        if (!ParseCount(v, 1, MaxThreads, &o->Threads)) return UsageError("bad thread count \"%s\": give 1 to 8", v);
+        if (!ParseCount(v, 1, MaxThreads, &o->Threads))
+            return UsageError("bad thread count \"%s\": give 1 to %d", v, MaxThreads);
     } else if (!std::strcmp(a, "--scale")) {
         if (!ParseCount(v, 1, MaxPosterSide, &o->Scale) || !PowerOfTwo(o->Scale))
             return UsageError("bad scale \"%s\": give a power of two (1, 2, 4, ...)", v);
         o->Poster = true;
     } else if (!std::strcmp(a, "--aa")) {
         if (!ParseCount(v, 1, MaxSubPixels, &o->Aa) || !PowerOfTwo(o->Aa))
-            return UsageError("bad anti-aliasing \"%s\": give 2 or 4", v);
+            return UsageError("bad anti-aliasing \"%s\": give 2 or %d", v, int(MaxSubPixels));
         o->Poster = true;
     } else if (!std::strcmp(a, "--zoom-video")) {
         if (!VideoFileKnown(v)) return UsageError("unknown video extension \"%s\": give a .mp4 or .mkv file", v);
@@ -137,52 +173,50 @@ int ParseOption(const char* a, const char* v, RenderOptions* o) {
     } else if (!std::strcmp(a, "--frames")) {
         o->Frames = v;
     } else if (!std::strcmp(a, "--from") || !std::strcmp(a, "--to")) {
-        if (!ParseCount(v, MinZoom, MaxZoom, &n)) return UsageError("bad zoom \"%s\": give -4 to 112", v);
+        if (!ParseCount(v, MinZoom, MaxZoom, &n))
+            return UsageError("bad zoom \"%s\": give %d to %d", v, int(MinZoom), int(MaxZoom));
         (a[2] == 'f' ? o->From : o->To) = n;
     } else if (!std::strcmp(a, "--fps")) {
-        if (!ParseCount(v, 1, MaxFps, &o->Fps)) return UsageError("bad frame rate \"%s\": give 1 to 240", v);
+        if (!ParseCount(v, 1, MaxFps, &o->Fps)) return UsageError("bad frame rate \"%s\": give 1 to %d", v, MaxFps);
     } else if (!std::strcmp(a, "--seconds-per-zoom")) {
-        if (!ParseSeconds(v, &o->SecondsPerZoom)) return UsageError("bad seconds per zoom \"%s\": give 0.01 to 3600", v);
+        if (!ParseSeconds(v, &o->SecondsPerZoom))
+            return UsageError("bad seconds per zoom \"%s\": give %g to %g", v, MinSecondsPerZoom, MaxSecondsPerZoom);
     } else {
         return UsageError("unknown option %s", a);
     }
-    return -1;
+    return GoOn;
 }
 
 // The combination of the options, before the view is read.
-int CheckOptions(RenderOptions* o) {
-    char text[64];
+Verdict CheckOptions(RenderOptions* o) {
     if (o->Video && o->Frames) return UsageError("%s", "give --zoom-video or --frames, not both");
     if (MakesVideo(*o)) {
         if (o->Out) return UsageError("unexpected argument \"%s\": a video needs only its view file", o->Out);
         if (o->Poster) return UsageError("%s", "--scale and --aa are for pictures; a video's frames are sharp already");
         if (o->Width > MaxWidth || o->Height > MaxHeight)
-            return UsageError("%s", "a video's frames are at most 1920x1200");
+            return UsageError("a video's frames are at most %dx%d", MaxWidth, MaxHeight);
         if (o->Video && (o->Width % 2 || o->Height % 2))
             return UsageError("%s", "an H.264 video needs an even frame width and height");
-        return -1;
+        return GoOn;
     }
     if (o->Width > MaxWidth || o->Height > MaxHeight) o->Poster = true;
-    if (int64_t(o->Width) * o->Scale > MaxPosterSide || int64_t(o->Height) * o->Scale > MaxPosterSide) {
-        std::snprintf(text, sizeof text, "%lldx%lld", (long long)o->Width * o->Scale, (long long)o->Height * o->Scale);
-        return UsageError("the picture would be %s pixels: at most 65536x65536", text);
-    }
-    return -1;
+    if (int64_t(o->Width) * o->Scale > MaxPosterSide || int64_t(o->Height) * o->Scale > MaxPosterSide)
+        return UsageError("the picture would be %lldx%lld pixels: at most %dx%d", (long long)o->Width * o->Scale,
+                          (long long)o->Height * o->Scale, int(MaxPosterSide), int(MaxPosterSide));
+    return GoOn;
 }
 
-// Returns -1 when the options are good, else the exit code.
-int ParseArguments(int argc, char** argv, RenderOptions* o) {
+Verdict ParseArguments(int argc, char** argv, RenderOptions* o) {
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
-            std::printf("%s", Usage);
+            PrintUsage(stdout);
             return 0;
         }
         if (a[0] == '-' && a[1] == '-') {
             if (i + 1 >= argc) return UsageError("%s needs a value", a);
-            const int code = ParseOption(a, argv[++i], o);
-            if (code >= 0) return code;
+            if (const Verdict v = ParseOption(a, argv[++i], o)) return v;
         } else if (positional == 0) {
             o->View = a;
             positional++;
@@ -195,15 +229,6 @@ int ParseArguments(int argc, char** argv, RenderOptions* o) {
     }
     if (positional < (MakesVideo(*o) ? 1 : 2)) return UsageError("%s", "a view file and an output file are needed");
     return CheckOptions(o);
-}
-
-// A file can be written only into a folder that exists and takes new files, and not over a
-// folder.
-bool OutputPlaceUsable(const char* out) {
-    std::error_code ec;
-    std::filesystem::path path(out);
-    if (path.filename().empty() || std::filesystem::is_directory(path, ec)) return false;
-    return OutputWritable(out);
 }
 
 // The explorer's own start-up on a display of w x h, with as many processors as the threads
@@ -296,22 +321,19 @@ int RenderWindowPicture(const RenderOptions& o) {
         DrawCycleProgress(false);
     }
     DrawCycleProgress(true);
-    try {
-        WritePicturePng(o.Out);
-    } catch (...) {
-        return Fail("cannot write \"%s\"", o.Out);
-    }
+    const PlatResult written = WriteScreenPng(o.Out);
+    if (!written) return CannotWrite(o.Out, written);
     std::printf("%s: %d x %d, %d threads, calculation time %.3f s\n", o.Out, Calc.WindowWidth,
                 Calc.WindowHeight, int(Work.ThreadCount), double(Cycle.CalcTimeMs) / 1000.0);
     return 0;
 }
 
-int Finished(BatchResult r, const char* out) {
-    if (r == BatchResult::Cancelled) {
+int Finished(const PlatResult& r, const char* out) {
+    if (r.Code == Outcome::Cancelled) {
         Fail("%s", "cancelled: nothing written");
         return ExitCancelled;
     }
-    if (r == BatchResult::Failed) return Fail("cannot write \"%s\"", out);
+    if (r.Code == Outcome::Failed) return CannotWrite(out, r);
     return 0;
 }
 
@@ -332,8 +354,8 @@ int RenderVideo(const RenderOptions& o, const ZoomVideoPlan& plan) {
     Poster.OnTile = DrawVideoProgress;
     const int64_t start = ClockMs();
     const char* out = o.Video ? o.Video : o.Frames;
-    const BatchResult r = MakeZoomVideo(plan);
-    if (r == BatchResult::Cancelled && o.Frames) {
+    const PlatResult r = MakeZoomVideo(plan);
+    if (r.Code == Outcome::Cancelled && o.Frames) {
         std::fprintf(stderr, "zentrix-render: cancelled after %d whole frames\n", int(VideoProgress.FramesDone.load()));
         return ExitCancelled;
     }
@@ -347,51 +369,45 @@ int RenderVideo(const RenderOptions& o, const ZoomVideoPlan& plan) {
 }
 
 // The checks that need the view: the zooms a poster or a video reaches, and the region.
-int CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVideoPlan* plan) {
-    char text[96];
+Verdict CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVideoPlan* plan) {
     if (MakesVideo(o)) {
         const int32_t to = o.To == NoZoom ? view.ld_Zoom : o.To;
         // The last keyframe is computed one zoom deeper than its frame.
-        if (to >= MaxZoom) return UsageError("%s", "a zoom video ends at zoom 111 at the deepest: give --to");
-        if (o.From >= to) {
-            std::snprintf(text, sizeof text, "--from %d must lie below the last frame's zoom %d", int(o.From), int(to));
-            return UsageError("%s", text);
-        }
+        if (to >= MaxZoom) return UsageError("a zoom video ends at zoom %d at the deepest: give --to", int(MaxZoom - 1));
+        if (o.From >= to) return UsageError("--from %d must lie below the last frame's zoom %d", int(o.From), int(to));
         *plan = ZoomVideoPlan{view, o.From, to, o.Width, o.Height, o.Fps, o.SecondsPerZoom, o.Video, o.Frames};
-        if (ZoomVideoFrames(*plan) > MaxVideoFrames) return UsageError("%s", "the video would have more than 1000000 frames");
-        return -1;
+        if (ZoomVideoFrames(*plan) > MaxVideoFrames)
+            return UsageError("the video would have more than %d frames", int(MaxVideoFrames));
+        return GoOn;
     }
     const int32_t zoom = view.ld_Zoom + Log2Of(o.Scale) + Log2Of(o.Aa);
-    if (zoom > MaxZoom) {
-        std::snprintf(text, sizeof text, "--scale %d --aa %d of a view at zoom %d needs zoom %d, beyond 112", o.Scale,
-                      o.Aa, int(view.ld_Zoom), int(zoom));
-        return UsageError("%s", text);
-    }
-    // Half the picture must stay inside the plane's range of +-128 (a pixel is 2^-(8 + zoom)).
+    if (zoom > MaxZoom)
+        return UsageError("--scale %d --aa %d of a view at zoom %d needs zoom %d, beyond %d", o.Scale, o.Aa,
+                          int(view.ld_Zoom), int(zoom), int(MaxZoom));
+    // Half the picture must stay inside the plane's range (a pixel is 2^-(8 + zoom)).
     const double half = std::ldexp(double(std::max(o.Width, o.Height)) * o.Scale, -9 - view.ld_Zoom - Log2Of(o.Scale));
-    if (half >= 128) return UsageError("%s", "the picture reaches beyond the plane's range of +-128: give a smaller size");
-    return -1;
+    if (half >= PlaneReach)
+        return UsageError("the picture reaches beyond the plane's range of +-%g: give a smaller size", PlaneReach);
+    return GoOn;
 }
 
 // The frames folder is made when missing, and must take new files.
-bool FramesFolderUsable(const char* folder) {
-    if (!PlatCreateFolder(folder)) return false;
-    char first[4096];
+PlatResult FramesFolderUsable(const char* folder) {
+    const PlatResult made = PlatCreateFolder(folder);
+    if (!made) return made;
+    char first[PlatPathCapacity];
     FrameFileName(folder, 0, first, sizeof first);
-    return OutputWritable(first);
+    return PlatOutputPlaceUsable(first);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     RenderOptions o;
-    int code = ParseArguments(argc, argv, &o);
-    if (code >= 0) return code;
+    if (const Verdict v = ParseArguments(argc, argv, &o)) return *v;
     const char* out = o.Video ? o.Video : o.Out;
-    if (out && !OutputPlaceUsable(out)) {
-        Fail("cannot write \"%s\": no such folder, no right to write there, or it is a folder", out);
-        return 2;
-    }
+    if (const PlatResult usable = out ? PlatOutputPlaceUsable(out) : PlatDone(); !usable)
+        return CannotWrite(out, usable, ExitUsage);
     if (o.Video && !PlatProgramAvailable(VideoEncoder))
         return Fail("%s", "ffmpeg is not installed (Debian package ffmpeg); --frames DIR writes the frames as PNG "
                           "files instead");
@@ -404,17 +420,17 @@ int main(int argc, char** argv) {
     if (Messages.LoadState == 0 || (Messages.LoadState != 1 && !PlatFileExists(Messages.MessageFileName)))
         return Fail("cannot find the view file \"%s\"", o.View);
     if (Messages.LoadState != 1) return Fail("\"%s\" is not a valid view file", Messages.MessageFileName);
-    Bar = Progress{isatty(STDERR_FILENO) != 0, ClockMs(), 0, 1, 0};
+    Bar = Progress{PlatStderrIsTerminal(), ClockMs(), 0, 1, 0};
+    int code = 0;
     if (window) {
         code = RenderWindowPicture(o);
     } else {
         const ViewParams view = FirstPictureView(LoadedParams);
         ZoomVideoPlan plan{};
-        code = CheckAgainstView(o, view, &plan);
-        if (code >= 0) return code;
-        if (o.Frames && !FramesFolderUsable(o.Frames)) {
-            Fail("cannot write frames into \"%s\"", o.Frames);
-            return 2;
+        if (const Verdict v = CheckAgainstView(o, view, &plan)) return *v;
+        if (const PlatResult usable = o.Frames ? FramesFolderUsable(o.Frames) : PlatDone(); !usable) {
+            Fail("cannot write frames into \"%s\": %s", o.Frames, usable.Reason);
+            return ExitUsage;
         }
         code = MakesVideo(o) ? RenderVideo(o, plan) : RenderPoster(o, view);
     }

@@ -75,7 +75,7 @@ void ReadCommandLine(int argc, const char* const* argv) {
     // PicturesFolder: beside the program, named after the last separator of its full path.
     const char sep = PlatPathSeparator();
     char path[256] = "";
-    char full[4096] = "";
+    char full[PlatPathCapacity] = "";
     const char* self = argc > 0 && argv[0] ? argv[0] : "";
     CopyText(path, PlatProgramPath(self, full, sizeof full) ? full : self);
     int len = (int)std::strlen(path), last = -1;

@@ -16,7 +16,8 @@
 #include <thread>
 #include <vector>
 #include "engine/work.h"
-#include "files/batch.h"
+#include "files/poster_file.h"
+#include "files/zoom_video.h"
 #include "files/export.h"
 #include "files/params.h"
 #include "platform/headless/headless.h"
@@ -59,7 +60,7 @@ void BM_WindowPicture(benchmark::State& state) {
         PostCommand(CmdNewPicture);
         // As zentrix-render does: paints until the picture is complete, no later timers.
         while (Work.TilePos != TileIdle && HeadlessPumpOne()) {}
-        WritePicturePng(out.c_str());
+        WriteScreenPng(out.c_str());
     }
     state.SetLabel(Views[state.range(0)]);
 }
@@ -70,7 +71,7 @@ void Poster(benchmark::State& state, int32_t scale, int32_t sub) {
     const std::string out = Scratch("zentrix-bench-poster.png");
     for (auto _ : state) {
         BeginPoster(view, view.ld_Zoom + Log2Of(scale), W * scale, H * scale, sub);
-        if (WritePosterPng(out.c_str()) != BatchResult::Done) state.SkipWithError("poster not written");
+        if (!WritePosterPng(out.c_str())) state.SkipWithError("poster not written");
     }
     state.SetLabel(Views[state.range(0)]);
 }
@@ -113,7 +114,7 @@ void BM_ZoomVideo(benchmark::State& state) {
     ZoomVideoPlan plan{view, 0, 20, 1280, 720, 30, 1.0, out.c_str(), nullptr};
     const double before = ChildrenCpuSeconds();
     for (auto _ : state)
-        if (MakeZoomVideo(plan) != BatchResult::Done) state.SkipWithError("video not made (is ffmpeg installed?)");
+        if (!MakeZoomVideo(plan)) state.SkipWithError("video not made (is ffmpeg installed?)");
     state.counters["frames"] = ZoomVideoFrames(plan);
     state.counters["ffmpeg_cpu_s"] = (ChildrenCpuSeconds() - before) / double(state.iterations());
 }

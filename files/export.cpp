@@ -1,6 +1,5 @@
 // files/export.cpp - the saved picture: ScreenImage through the PNG encoder.
 #include "files/export.h"
-#include <stdexcept>
 #include "engine/state.h"
 #include "files/png.h"
 #include "platform/platform.h"
@@ -27,9 +26,8 @@ void ReleaseExportObjects() {
     Export = ExportState{};
 }
 
-void WritePicturePng(const char* path) {
+PlatResult WriteScreenPng(const char* path) {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;
-    if (!Export.Created || Export.Width != w || Export.Height != h)
-        throw std::runtime_error("no export objects for this window size");
-    WritePicturePng(path, ScreenImage, w, h);
+    if (!Export.Created || Export.Width != w || Export.Height != h) return PlatFailed("no picture of this window size");
+    return WritePicturePng(path, ScreenImage, w, h);
 }

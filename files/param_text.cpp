@@ -2,7 +2,7 @@
 // reader and the range check. Nothing here touches a file or a global.
 #include <cstdio>
 #include <cstring>
-#include "files/params.h"
+#include "files/param_text.h"
 
 namespace {
 

@@ -29,7 +29,7 @@ bool EnsurePicturesFolder(const char* picturesFolder) {
     const char separator = PlatPathSeparator();
     while (n > 1 && folder[n - 1] == separator) folder[--n] = '\0';
     if (n == 0) return true;   // no folder: the current one
-    return PlatCreateFolder(folder);
+    return bool(PlatCreateFolder(folder));
 }
 
 }  // namespace
@@ -54,11 +54,8 @@ void SaveView(const char* picturesFolder) {
     Messages.MessageCode = MsgSaved;
 
     std::snprintf(path, sizeof path, "%s.png", Messages.MessageFileName);
-    try {
-        WritePicturePng(path);
-    } catch (...) {
-        Messages.MessageCode = MsgSaveFailed;   // the parameter file stays: it is complete on its own
-    }
+    // A failed picture leaves the parameter file: it is complete on its own.
+    if (!WriteScreenPng(path)) Messages.MessageCode = MsgSaveFailed;
 }
 
 void LoadParameterFile(const char* name) {

@@ -1,23 +1,10 @@
-// files/params.h - parameter files: the eleven view values as fixed-width hexadecimal text.
+// files/params.h - parameter files: saving the view with its picture, and loading a view at
+// start-up. Their text is files/param_text.h.
 #pragma once
-#include <cstdint>
-#include "engine/state.h"
-#include "platform/platform.h"
+#include "files/param_text.h"
 
 // The parameter file, then the picture, in picturesFolder (which ends in a separator and is
 // created when needed); MsgSaved or MsgSaveFailed.
 void SaveView(const char* picturesFolder);
 // At start-up, for each existing file argument: the first valid one fills LoadedParams.
 void LoadParameterFile(const char* name);
-
-// The text forms behind SaveView and LoadParameterFile, free of files and globals.
-constexpr int ParamFileMaxBytes = 1024;   // the fourteen lines with a 255-character name
-// Writes the fourteen CR LF lines of a view whose comment names `name`; returns the byte
-// count, or -1 when out cannot hold them.
-int  FormatParameterFile(const ViewParams& v, const char* name, char* out, int outSize);
-// Reads lines 1 to 12 into *out as they come (a rejected text may leave some values
-// changed) and returns true only for a well-formed text whose values are in range.
-bool ParseParameterFile(const char* text, int64_t length, ViewParams* out);
-bool ParamsInRange(const ViewParams& v);
-// "2024-03-03-09-05-07": the base name of the files saved at that local time.
-void FormatSaveBaseName(const PlatLocalTime& t, char* out, int outSize);

@@ -11,7 +11,6 @@
 #include <atomic>
 #include <cstring>
 #include <new>
-#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -95,7 +94,7 @@ bool DeflatePart(const uint8_t* dictionary, size_t dictionaryBytes, const uint8_
 
 struct PngStream {
     PlatFileWriter* File;
-    bool     Failed;
+    PlatResult Failure;               // done until something fails: then it can only be given up
     int      Width, Height;
     int      RowsIn;                  // rows handed in so far
     int      Threads;
@@ -116,10 +115,12 @@ struct PngStream {
 
 namespace {
 
-bool Fail(PngStream* s) {
-    s->Failed = true;
+bool Fail(PngStream* s, const PlatResult& why) {
+    if (s->Failure) s->Failure = why;   // the first failure is the one to tell
     return false;
 }
+
+bool OutOfMemory(PngStream* s) { return Fail(s, PlatOutOfMemory()); }
 
 bool WriteChunk(PngStream* s, const char* type, const uint8_t* data, size_t length) {
     uint8_t head[8];
@@ -129,10 +130,10 @@ bool WriteChunk(PngStream* s, const char* type, const uint8_t* data, size_t leng
     if (length > 0) crc = crc32(crc, data, uInt(length));
     uint8_t tail[4];
     PutBigEndian32(tail, uint32_t(crc));
-    if (!PlatWriteBytes(s->File, head, 8) || !PlatWriteBytes(s->File, data, int64_t(length)) ||
-        !PlatWriteBytes(s->File, tail, 4))
-        return Fail(s);
-    return true;
+    PlatResult written = PlatWriteBytes(s->File, head, 8);
+    if (written) written = PlatWriteBytes(s->File, data, int64_t(length));
+    if (written) written = PlatWriteBytes(s->File, tail, 4);
+    return written || Fail(s, written);
 }
 
 // Adds bytes of the zlib stream, writing each IDAT chunk that fills up.
@@ -172,7 +173,8 @@ bool WriteHeader(PngStream* s) {
     ihdr[10] = 0;   // deflate
     ihdr[11] = 0;   // adaptive filtering
     ihdr[12] = 0;   // no interlace
-    if (!PlatWriteBytes(s->File, Signature, sizeof Signature)) return Fail(s);
+    const PlatResult written = PlatWriteBytes(s->File, Signature, sizeof Signature);
+    if (!written) return Fail(s, written);
     return WriteChunk(s, "IHDR", ihdr, sizeof ihdr);
 }
 
@@ -205,7 +207,7 @@ void FilterRows(PngStream* s, const RgbPixel* pixels, int rows, int stride) {
             std::swap(above, row);
         }
     });
-    if (failed) Fail(s);
+    if (failed) OutOfMemory(s);
     ToRgbRow(pixels + size_t(rows - 1) * size_t(stride), s->Width, s->Above.data());
 }
 
@@ -222,7 +224,7 @@ bool DeflatePendingParts(PngStream* s) {
     try {
         s->Parts.resize(size_t(parts));
     } catch (const std::bad_alloc&) {
-        return Fail(s);
+        return OutOfMemory(s);
     }
     std::atomic<bool> ok{true};
     RunJobs(parts, s->Threads, [&](int k) {
@@ -232,7 +234,7 @@ bool DeflatePendingParts(PngStream* s) {
         const bool last = end && k == parts - 1;
         if (!DeflatePart(in - dictionary, dictionary, in, bytes, last, s->Parts[size_t(k)])) ok = false;
     });
-    if (!ok) return Fail(s);
+    if (!ok) return OutOfMemory(s);   // deflate fails only for want of memory
     if (!s->ZlibHeaderDone && !PutZlibHeader(s)) return false;
     for (const auto& part : s->Parts)
         if (!PutStream(s, part.data(), part.size())) return false;
@@ -251,13 +253,23 @@ void Release(PngStream* s) { delete s; }
 
 }  // namespace
 
-PngStream* PngStart(const char* path, int width, int height) {
-    if (width <= 0 || height <= 0 || width > LargestWidth || height > LargestHeight) return nullptr;
+PngStream* PngStart(const char* path, int width, int height, PlatResult* why) {
+    PlatResult ignored;
+    PlatResult& result = why ? *why : ignored;
+    result = PlatDone();
+    if (width <= 0 || height <= 0 || width > LargestWidth || height > LargestHeight) {
+        result = PlatFailed("a picture size PNG cannot hold");
+        return nullptr;
+    }
     PngStream* s = new (std::nothrow) PngStream{};
-    if (!s) return nullptr;
+    if (!s) {
+        result = PlatOutOfMemory();
+        return nullptr;
+    }
+    s->Failure = PlatDone();
     s->Width = width;
     s->Height = height;
-    s->RowBytes = size_t(width) * PngBytesPerPixel;
+    s->RowBytes = size_t(width) * RgbBytesPerPixel;
     s->FilteredRowBytes = s->RowBytes + 1;
     s->RowsPerPart = int(std::max<size_t>(1, (PartBytes + s->FilteredRowBytes - 1) / s->FilteredRowBytes));
     s->Threads = std::clamp(PlatProcessorCount(), 1, MostThreads);
@@ -267,43 +279,47 @@ PngStream* PngStart(const char* path, int width, int height) {
         s->Idat.reserve(IdatChunkBytes);
     } catch (const std::bad_alloc&) {
         delete s;
+        result = PlatOutOfMemory();
         return nullptr;
     }
-    s->File = PlatBeginFile(path);
+    s->File = PlatBeginFile(path, &result);
     if (!s->File || !WriteHeader(s)) {
+        if (s->File) result = s->Failure;
         PngAbandon(s);
         return nullptr;
     }
     return s;
 }
 
-bool PngAddRows(PngStream* s, const RgbPixel* pixels, int rows, int stride) {
-    if (s->Failed || !pixels || rows < 0 || rows > s->Height - s->RowsIn || stride < s->Width) return Fail(s);
-    if (rows == 0) return true;
+PlatResult PngAddRows(PngStream* s, const RgbPixel* pixels, int rows, int stride) {
+    if (s->Failure && (!pixels || rows < 0 || rows > s->Height - s->RowsIn || stride < s->Width))
+        Fail(s, PlatFailed("rows the picture does not have"));
+    if (!s->Failure || rows == 0) return s->Failure;
     try {
         s->Filtered.resize(s->DictionaryBytes + size_t(s->PendingRows + rows) * s->FilteredRowBytes);
     } catch (const std::bad_alloc&) {
-        return Fail(s);
+        OutOfMemory(s);
+        return s->Failure;
     }
     FilterRows(s, pixels, rows, stride);
     s->RowsIn += rows;
     s->PendingRows += rows;
-    return !s->Failed && DeflatePendingParts(s);
+    if (s->Failure) DeflatePendingParts(s);
+    return s->Failure;
 }
 
-bool PngFinish(PngStream* s) {
+PlatResult PngFinish(PngStream* s) {
+    if (s->RowsIn != s->Height || s->PendingRows != 0) Fail(s, PlatFailed("rows of the picture are missing"));
     uint8_t adler[4];
     PutBigEndian32(adler, uint32_t(s->Adler));
-    const bool ok = !s->Failed && s->RowsIn == s->Height && s->PendingRows == 0 && PutStream(s, adler, 4) &&
-                    (s->Idat.empty() || WriteChunk(s, "IDAT", s->Idat.data(), s->Idat.size())) &&
-                    WriteChunk(s, "IEND", nullptr, 0);
+    if (s->Failure && PutStream(s, adler, 4) && (s->Idat.empty() || WriteChunk(s, "IDAT", s->Idat.data(), s->Idat.size())))
+        WriteChunk(s, "IEND", nullptr, 0);
     PlatFileWriter* file = s->File;
+    const PlatResult encoded = s->Failure;
     Release(s);
-    if (!ok) {
-        PlatAbandonFile(file);
-        return false;
-    }
-    return PlatFinishFile(file);
+    if (encoded) return PlatFinishFile(file);
+    PlatAbandonFile(file);
+    return encoded;
 }
 
 void PngAbandon(PngStream* s) {
@@ -312,17 +328,20 @@ void PngAbandon(PngStream* s) {
     Release(s);
 }
 
-void WritePicturePng(const char* path, const RgbPixel* pixels, int width, int height) {
-    PngStream* s = pixels ? PngStart(path, width, height) : nullptr;
-    if (!s) throw std::runtime_error("the picture file could not be started");
+PlatResult WritePicturePng(const char* path, const RgbPixel* pixels, int width, int height) {
+    if (!pixels) return PlatFailed("no picture");
+    PlatResult result = PlatDone();
+    PngStream* s = PngStart(path, width, height, &result);
+    if (!s) return result;
     // Handed in a few parts for every thread at a time, so that the filtered rows of the
     // whole picture are never held at once; the file does not depend on it.
     const int band = s->RowsPerPart * s->Threads * PartsPerThreadAtOnce;
     for (int y = 0; y < height; y += band) {
-        if (!PngAddRows(s, pixels + size_t(y) * size_t(width), std::min(band, height - y), width)) {
+        result = PngAddRows(s, pixels + size_t(y) * size_t(width), std::min(band, height - y), width);
+        if (!result) {
             PngAbandon(s);
-            throw std::runtime_error("the picture could not be encoded or written");
+            return result;
         }
     }
-    if (!PngFinish(s)) throw std::runtime_error("the picture file could not be completed");
+    return PngFinish(s);
 }

@@ -6,7 +6,7 @@
 
 namespace {
 enum PngFilter : uint8_t { FilterNone, FilterSub, FilterUp, FilterAverage, FilterPaeth, FilterCount };
-constexpr int B = PngBytesPerPixel;
+constexpr int B = RgbBytesPerPixel;
 
 // The byte read as a signed value, without its sign.
 inline uint32_t Magnitude(uint8_t v) {

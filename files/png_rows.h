@@ -5,7 +5,7 @@
 #include <cstdint>
 #include "platform/platform.h"
 
-constexpr int PngBytesPerPixel = 3;
+constexpr int RgbBytesPerPixel = 3;   // red, green, blue: the bytes of a pixel in a file or a video
 // Scratch a row filter needs: the row under each filter but the plain one.
 constexpr int PngFilterScratchRows = 4;
 

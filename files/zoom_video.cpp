@@ -1,17 +1,16 @@
 // files/zoom_video.cpp - a video zooming down to a view: keyframes computed at each whole
 // zoom, frames taken from them in linear light while the next keyframe computes.
-#include <atomic>
+#include "files/zoom_video.h"
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
-#include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
-#include "files/batch.h"
+#include "files/overlap.h"
 #include "files/png.h"
-#include "platform/platform.h"
+#include "files/png_rows.h"
 #include "render/poster.h"
 #include "render/resample.h"
 
@@ -33,13 +32,20 @@ struct FrameSink {
     const ZoomVideoPlan* Plan;
     PlatChild*           Encoder = nullptr;
     std::string          Part;     // the encoder's output until it is complete
-    std::vector<uint8_t> Bytes;    // one frame as the encoder reads it
+    std::unique_ptr<uint8_t[]> Bytes;   // one frame as the encoder reads it
     int32_t              Written = 0;
 };
 
-bool OpenSink(FrameSink& s) {
+// A failure of the video encoder, told with its name.
+PlatResult EncoderFailure(const char* what, int detail = 0) {
+    char text[PlatReasonCapacity];
+    std::snprintf(text, sizeof text, what, VideoEncoder, detail);
+    return PlatFailed(text);
+}
+
+PlatResult OpenSink(FrameSink& s) {
     const ZoomVideoPlan& p = *s.Plan;
-    if (!p.VideoPath) return true;
+    if (!p.VideoPath) return PlatDone();
     s.Part = std::string(p.VideoPath) + PartSuffix;
     const std::string size = std::to_string(p.Width) + "x" + std::to_string(p.Height), fps = std::to_string(p.Fps);
     const bool mp4 = EndsWith(p.VideoPath, ".mp4");
@@ -49,42 +55,43 @@ bool OpenSink(FrameSink& s) {
                                      "-preset", EncoderPreset, "-crf", EncoderQuality, "-pix_fmt", "yuv420p"};
     if (mp4) args.insert(args.end(), {"-movflags", "+faststart"});
     args.insert(args.end(), {"-f", mp4 ? "mp4" : "matroska", "-y", s.Part.c_str(), nullptr});
-    s.Bytes.resize(size_t(p.Width) * size_t(p.Height) * 3);
-    s.Encoder = PlatStartChild(args.data());
-    return s.Encoder != nullptr;
+    s.Bytes.reset(new (std::nothrow) uint8_t[size_t(p.Width) * size_t(p.Height) * RgbBytesPerPixel]);
+    if (!s.Bytes) return PlatOutOfMemory();
+    PlatResult started = PlatDone();
+    s.Encoder = PlatStartChild(args.data(), &started);
+    if (started) return started;
+    char text[PlatReasonCapacity];
+    std::snprintf(text, sizeof text, "%s could not be started: %s", VideoEncoder, started.Reason);
+    return PlatFailed(text);
 }
 
-bool PutFrame(FrameSink& s, const RgbPixel* frame) {
+PlatResult PutFrame(FrameSink& s, const RgbPixel* frame) {
     const ZoomVideoPlan& p = *s.Plan;
-    const size_t pixels = size_t(p.Width) * size_t(p.Height);
+    const int pixels = p.Width * p.Height;
+    PlatResult result = PlatDone();
     if (s.Encoder) {
-        for (size_t i = 0; i < pixels; ++i) {
-            s.Bytes[3 * i] = uint8_t(frame[i] >> 16);
-            s.Bytes[3 * i + 1] = uint8_t(frame[i] >> 8);
-            s.Bytes[3 * i + 2] = uint8_t(frame[i]);
-        }
-        if (!PlatWriteChild(s.Encoder, s.Bytes.data(), int64_t(s.Bytes.size()))) return false;
+        ToRgbRow(frame, pixels, s.Bytes.get());   // the whole frame as one row
+        if (!PlatWriteChild(s.Encoder, s.Bytes.get(), int64_t(pixels) * RgbBytesPerPixel))
+            result = EncoderFailure("%s stopped reading the frames");
     } else {
-        char name[4096];
+        char name[PlatPathCapacity];
         FrameFileName(p.FramesFolder, s.Written, name, sizeof name);
-        try {
-            WritePicturePng(name, frame, p.Width, p.Height);
-        } catch (const std::exception&) {
-            return false;
-        }
+        result = WritePicturePng(name, frame, p.Width, p.Height);
     }
-    s.Written++;
-    return true;
+    if (result) s.Written++;
+    return result;
 }
 
-BatchResult CloseSink(FrameSink& s, BatchResult result) {
+PlatResult CloseSink(FrameSink& s, PlatResult result) {
     if (!s.Encoder) return result;
-    if (result != BatchResult::Done) {
+    if (!result) {
         PlatKillChild(s.Encoder);
-    } else if (PlatFinishChild(s.Encoder) != 0 || !PlatRenameFile(s.Part.c_str(), s.Plan->VideoPath)) {
-        result = BatchResult::Failed;
+    } else if (const int code = PlatFinishChild(s.Encoder); code != 0) {
+        result = code < 0 ? EncoderFailure("%s did not finish") : EncoderFailure("%s ended with exit code %d", code);
+    } else {
+        result = PlatRenameFile(s.Part.c_str(), s.Plan->VideoPath);
     }
-    if (result != BatchResult::Done) PlatDeleteFile(s.Part.c_str());
+    if (!result) PlatDeleteFile(s.Part.c_str());
     return result;
 }
 
@@ -104,27 +111,25 @@ struct FrameMaker {
     const ZoomVideoPlan* Plan;
     FrameSink*           Sink;
     LinearPicture        Light;
-    std::vector<RgbPixel> Frame;
+    std::unique_ptr<RgbPixel[]> Frame;
     int32_t              Next = 0;
-    std::atomic<bool>    Failed{false};
 
-    void Run(int32_t key, const std::vector<RgbPixel>* picture) {
+    PlatResult Run(int32_t key, const RgbPixel* picture) {
         const ZoomVideoPlan& p = *Plan;
-        DecodeToLight(picture->data(), 2 * p.Width, 2 * p.Height, &Light);
+        PlatResult result = DecodeToLight(picture, 2 * p.Width, 2 * p.Height, &Light);
         const int32_t frames = ZoomVideoFrames(p);
-        for (; Next < frames && !PlatCancelRequested(); ++Next) {
+        for (; result && Next < frames && !PlatCancelRequested(); ++Next) {
             const FrameZoom z = ZoomOfFrame(p, Next);
             if (z.Key != key) break;
             // 2^(1 - f) keyframe pixels per frame pixel, about the keyframe's centre.
             const double scale = 2.0 * std::exp2(-z.Fraction);
             const double x0 = (2.0 * p.Width - p.Width * scale) / 2, y0 = (2.0 * p.Height - p.Height * scale) / 2;
-            ResampleRegion(Light, x0, y0, scale, Frame.data(), p.Width, p.Height);
-            if (!PutFrame(*Sink, Frame.data())) {
-                Failed = true;
-                return;
-            }
+            result = ResampleRegion(Light, x0, y0, scale, Frame.get(), p.Width, p.Height);
+            if (result) result = PutFrame(*Sink, Frame.get());
+            if (!result) break;
             VideoProgress.FramesDone = Next + 1;
         }
+        return result;
     }
 };
 }  // namespace
@@ -140,7 +145,7 @@ void FrameFileName(const char* folder, int32_t frame, char* out, int outSize) {
     std::snprintf(out, size_t(outSize), "%s%c%06d.png", folder, PlatPathSeparator(), int(frame));
 }
 
-BatchResult MakeZoomVideo(const ZoomVideoPlan& p) {
+PlatResult MakeZoomVideo(const ZoomVideoPlan& p) {
     VideoProgress.Keyframes = p.To - p.From + 1;
     VideoProgress.KeyframesDone = 0;
     VideoProgress.Frames = ZoomVideoFrames(p);
@@ -150,29 +155,22 @@ BatchResult MakeZoomVideo(const ZoomVideoPlan& p) {
     FrameMaker maker;
     maker.Plan = &p;
     maker.Sink = &sink;
-    std::vector<RgbPixel> keys[2];
-    try {
-        maker.Frame.resize(size_t(p.Width) * size_t(p.Height));
-        for (auto& k : keys) k.resize(size_t(4) * size_t(p.Width) * size_t(p.Height));
-    } catch (const std::bad_alloc&) {
-        return BatchResult::Failed;
-    }
-    if (!OpenSink(sink)) return BatchResult::Failed;
-    BatchResult result = BatchResult::Done;
-    std::thread frames;
-    for (int32_t key = p.From; key <= p.To && result == BatchResult::Done; ++key) {
-        // Keyframe `key`: the region of that zoom with twice the pixels along each side.
-        std::vector<RgbPixel>& picture = keys[key & 1];
-        BeginPoster(p.View, key + 1, 2 * p.Width, 2 * p.Height, 1);
-        const bool computed = ComputePosterRows(0, 2 * p.Height, picture.data(), 2 * p.Width);
-        if (frames.joinable()) frames.join();
-        if (!computed || PlatCancelRequested()) result = BatchResult::Cancelled;
-        else if (maker.Failed) result = BatchResult::Failed;
-        else frames = std::thread(&FrameMaker::Run, &maker, key, &picture);
-        VideoProgress.KeyframesDone++;
-    }
-    if (frames.joinable()) frames.join();
-    if (result == BatchResult::Done && PlatCancelRequested()) result = BatchResult::Cancelled;
-    if (result == BatchResult::Done && (maker.Failed || maker.Next != ZoomVideoFrames(p))) result = BatchResult::Failed;
+    std::unique_ptr<RgbPixel[]> keys[2];
+    maker.Frame.reset(new (std::nothrow) RgbPixel[size_t(p.Width) * size_t(p.Height)]);
+    for (auto& k : keys) k.reset(new (std::nothrow) RgbPixel[size_t(4) * size_t(p.Width) * size_t(p.Height)]);
+    if (!maker.Frame || !keys[0] || !keys[1]) return PlatOutOfMemory();
+    PlatResult result = OpenSink(sink);
+    if (!result) return CloseSink(sink, result);
+    result = ComputeWhileUsing(
+        p.To - p.From + 1,
+        [&](int32_t i) {
+            // Keyframe From + i: the region of that zoom with twice the pixels along each side.
+            BeginPoster(p.View, p.From + i + 1, 2 * p.Width, 2 * p.Height, 1);
+            const bool computed = ComputePosterRows(0, 2 * p.Height, keys[i & 1].get(), 2 * p.Width);
+            VideoProgress.KeyframesDone++;
+            return computed;
+        },
+        [&](int32_t i) { return maker.Run(p.From + i, keys[i & 1].get()); });
+    if (result && maker.Next != ZoomVideoFrames(p)) result = PlatFailed("frames are missing");
     return CloseSink(sink, result);
 }

@@ -45,6 +45,8 @@ enum : uint32_t {
 // The two colour orders: brushes and pixel reads are COLORREF values, images hold RGB pixels.
 typedef uint32_t ColorRef;   // 0x00BBGGRR
 typedef uint32_t RgbPixel;   // 0x00RRGGBB
+constexpr int PlatBytesPerPixel = int(sizeof(RgbPixel));   // of an image in memory and on the screen
+constexpr int PlatBitsPerPixel = 8 * PlatBytesPerPixel;
 
 constexpr ColorRef CLR_INVALID = 0xFFFFFFFF;   // a pixel read outside the window
 
@@ -128,17 +130,40 @@ void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySr
 void PlatSetTimer(int id, int ms);
 void PlatKillTimer(int id);
 
+// ---- Results -------------------------------------------------------------------------
+// What became of work that can fail, with the reason a user is told: the system's own words
+// for its failures ("No space left on device"), the program's words for its own ("out of
+// memory"). True when done, so `if (!PlatWriteFile(...))` reads as it should.
+enum class Outcome : uint8_t { Done, Failed, Cancelled };
+constexpr int PlatReasonCapacity = 160;
+struct PlatResult {
+    Outcome Code;
+    char    Reason[PlatReasonCapacity];   // "" unless failed
+    explicit operator bool() const { return Code == Outcome::Done; }
+};
+constexpr PlatResult PlatDone() { return PlatResult{Outcome::Done, ""}; }
+constexpr PlatResult PlatCancelled() { return PlatResult{Outcome::Cancelled, ""}; }
+PlatResult PlatFailed(const char* reason);   // a failure in the program's own words
+PlatResult PlatSystemFailure();              // the failure the system's last call reported
+PlatResult PlatOutOfMemory();                // a buffer could not be had
+
 // ---- Files ---------------------------------------------------------------------------
+// The room a path is given everywhere: any path the systems hand out fits.
+constexpr int PlatPathCapacity = 4096;
+
 bool PlatFullPath(const char* path, char* out, int outSize);   // absolute form of a path
 // The running program's own file as an absolute path. Systems that can name it themselves do;
 // the others take the full path of argv0, the name the program was started by.
 bool PlatProgramPath(const char* argv0, char* out, int outSize);
 char PlatPathSeparator();                                      // between folder names in a path
 bool PlatFileExists(const char* path);                         // a regular file
-bool PlatCreateFolder(const char* path);                       // one level; true if it exists
+PlatResult PlatCreateFolder(const char* path);                 // one level; done if it exists
 // Whether files can be saved in the folder: it is a folder this process may create files in,
 // or it does not exist yet and its parent is such a folder.
 bool PlatFolderWritable(const char* path);
+// Whether a file can be written at path: it is no folder, and a fresh file there can be
+// started (and is given up again at once, so nothing changes). The reason says why not.
+PlatResult PlatOutputPlaceUsable(const char* path);
 // The user's own folder for pictures, absolute and without a final separator; it need not
 // exist yet. On Windows the known folder Pictures (SHGetKnownFolderPath with FOLDERID_Pictures,
 // or SHGetFolderPathA with CSIDL_MYPICTURES); on a freedesktop system XDG_PICTURES_DIR, from the
@@ -148,19 +173,20 @@ bool PlatUserPicturesFolder(char* out, int outSize);
 // Reads at most maxBytes; returns the byte count, or -1 when the file cannot be read.
 int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes);
 // Writes the whole file or nothing: an existing file is replaced only after all bytes reached
-// the disk. Returns false on any failure, leaving no partial file behind.
-bool PlatWriteFile(const char* path, const void* data, int64_t bytes);
+// the disk. Any failure leaves no partial file behind.
+PlatResult PlatWriteFile(const char* path, const void* data, int64_t bytes);
 // The same for a file written in pieces, for files too large to build in memory: the bytes
 // go to a fresh name beside the target, which PlatFinishFile replaces only once they all
-// reached the disk. Begin returns nullptr on failure. After a failed write the file can only
-// be abandoned; Finish and Abandon release the writer whatever happens, and after a failure
-// or an abandon neither the target nor a partial file has changed.
+// reached the disk. Begin returns nullptr on failure, and the reason in *why when given.
+// After a failed write the file can only be abandoned, or finished, which then reports that
+// failure again; Finish and Abandon release the writer whatever happens, and after a
+// failure or an abandon neither the target nor a partial file has changed.
 struct PlatFileWriter;
-PlatFileWriter* PlatBeginFile(const char* path);
-bool PlatWriteBytes(PlatFileWriter* file, const void* data, int64_t bytes);
-bool PlatFinishFile(PlatFileWriter* file);
+PlatFileWriter* PlatBeginFile(const char* path, PlatResult* why = nullptr);
+PlatResult PlatWriteBytes(PlatFileWriter* file, const void* data, int64_t bytes);
+PlatResult PlatFinishFile(PlatFileWriter* file);
 void PlatAbandonFile(PlatFileWriter* file);
-bool PlatRenameFile(const char* from, const char* to);         // replaces an existing target
+PlatResult PlatRenameFile(const char* from, const char* to);   // replaces an existing target
 bool PlatDeleteFile(const char* path);
 
 // ---- Other programs ------------------------------------------------------------------
@@ -171,9 +197,9 @@ bool PlatProgramAvailable(const char* name);
 // ending with nullptr. Its standard input is a pipe that PlatWriteChild feeds; its output and
 // errors are this program's own. It runs apart from this program's terminal session, so an
 // interrupt typed at the terminal reaches only this program, which then ends the child or
-// lets it finish. Returns nullptr when it cannot be started.
+// lets it finish. Returns nullptr when it cannot be started, and the reason in *why when given.
 struct PlatChild;
-PlatChild* PlatStartChild(const char* const* argv);
+PlatChild* PlatStartChild(const char* const* argv, PlatResult* why = nullptr);
 // Writes all the bytes to the child's input; false once the child has stopped reading (its
 // end never ends this program).
 bool PlatWriteChild(PlatChild* child, const void* data, int64_t bytes);
@@ -182,6 +208,9 @@ bool PlatWriteChild(PlatChild* child, const void* data, int64_t bytes);
 int  PlatFinishChild(PlatChild* child);
 // Ends the child at once, waits for it and releases it.
 void PlatKillChild(PlatChild* child);
+
+// ---- Terminal ------------------------------------------------------------------------
+bool PlatStderrIsTerminal();   // the error output is a terminal (progress can be drawn there)
 
 // ---- Interrupts ----------------------------------------------------------------------
 // From this call on, an interrupt (Ctrl-C or Ctrl-Break at the terminal, the terminal or

@@ -2,6 +2,7 @@
 #include "render/resample.h"
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace {
 constexpr int LightLevels = 65536;
@@ -35,8 +36,10 @@ struct Taps {
     float   Weight[3];   // of First, First + 1, First + 2; 0 for those it does not reach
 };
 
-std::vector<Taps> TapsFor(double start, double scale, int32_t count, int32_t sourceSize) {
-    std::vector<Taps> taps(static_cast<size_t>(count));
+// Null when their memory cannot be had.
+std::unique_ptr<Taps[]> TapsFor(double start, double scale, int32_t count, int32_t sourceSize) {
+    std::unique_ptr<Taps[]> taps(new (std::nothrow) Taps[size_t(count)]);
+    if (!taps) return taps;
     for (int32_t i = 0; i < count; ++i) {
         const double a = start + i * scale, b = a + scale;
         Taps& t = taps[size_t(i)];
@@ -97,31 +100,40 @@ void DownsampleBox(const RgbPixel* src, int32_t srcStride, int32_t n, RgbPixel* 
     }
 }
 
-void DecodeToLight(const RgbPixel* src, int32_t width, int32_t height, LinearPicture* out) {
+PlatResult DecodeToLight(const RgbPixel* src, int32_t width, int32_t height, LinearPicture* out) {
     const uint16_t* linear = Tables().Linear;
+    const size_t pixels = size_t(width) * size_t(height);
+    if (pixels > out->Capacity) {
+        out->Light.reset(new (std::nothrow) uint16_t[pixels * LightChannels]);
+        out->Capacity = out->Light ? pixels : 0;
+        if (!out->Light) return PlatOutOfMemory();
+    }
     out->Width = width;
     out->Height = height;
-    out->Light.resize(size_t(width) * size_t(height) * 3);
-    uint16_t* l = out->Light.data();
-    for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i) {
+    uint16_t* l = out->Light.get();
+    for (size_t i = 0; i < pixels; ++i) {
         *l++ = linear[src[i] >> 16 & 0xFF];
         *l++ = linear[src[i] >> 8 & 0xFF];
         *l++ = linear[src[i] & 0xFF];
     }
+    return PlatDone();
 }
 
-void ResampleRegion(const LinearPicture& from, double x0, double y0, double scale, RgbPixel* dst, int32_t w,
-                    int32_t h) {
-    const std::vector<Taps> cols = TapsFor(x0, scale, w, from.Width), rows = TapsFor(y0, scale, h, from.Height);
+PlatResult ResampleRegion(const LinearPicture& from, double x0, double y0, double scale, RgbPixel* dst, int32_t w,
+                          int32_t h) {
+    const std::unique_ptr<Taps[]> cols = TapsFor(x0, scale, w, from.Width), rows = TapsFor(y0, scale, h, from.Height);
+    if (!cols || !rows) return PlatOutOfMemory();
     // The columns the frame reaches, mixed down the rows first.
-    const int32_t c0 = cols.front().First, c1 = std::min(cols.back().First + 3, from.Width);
-    std::vector<float> mixed(size_t(c1 - c0) * 3);
+    const int32_t c0 = cols[0].First, c1 = std::min(cols[size_t(w - 1)].First + 3, from.Width);
+    const size_t mixedCount = size_t(c1 - c0) * LightChannels;
+    const std::unique_ptr<float[]> mixed(new (std::nothrow) float[mixedCount]);
+    if (!mixed) return PlatOutOfMemory();
     for (int32_t y = 0; y < h; ++y) {
         const Taps& ty = rows[size_t(y)];
         const uint16_t* line[3];
         for (int k = 0; k < 3; ++k)
             line[k] = &from.Light[(size_t(std::min(ty.First + k, from.Height - 1)) * size_t(from.Width) + size_t(c0)) * 3];
-        for (size_t i = 0; i < mixed.size(); ++i)
+        for (size_t i = 0; i < mixedCount; ++i)
             mixed[i] = ty.Weight[0] * float(line[0][i]) + ty.Weight[1] * float(line[1][i]) + ty.Weight[2] * float(line[2][i]);
         RgbPixel* out = dst + size_t(y) * size_t(w);
         for (int32_t x = 0; x < w; ++x) {
@@ -135,4 +147,5 @@ void ResampleRegion(const LinearPicture& from, double x0, double y0, double scal
             out[x] = PixelOfLight(light[0], light[1], light[2]);
         }
     }
+    return PlatDone();
 }

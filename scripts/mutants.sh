@@ -69,7 +69,7 @@ files/param_text.cpp @@ int pad = NumberColumn - @@ int pad = NumberColumn - 1 -
 files/param_text.cpp @@ while (r.At < r.End && *r.At <= 32) ++r.At; @@ while (r.At < r.End && *r.At < 32) ++r.At; @@ files_params_test
 files/param_text.cpp @@ if (v.CPU_Prev < 0 || v.CPU_Prev > 8) return false; @@ if (v.CPU_Prev < 0 || v.CPU_Prev > 9) return false; @@ files_params_test
 files/params.cpp @@ if (Messages.LoadState == LoadDone) return; @@ if (Messages.LoadState == LoadFailed) return; @@ files_params_test
-platform/posix/files.cpp @@ else unlink(f->Temp); @@ else (void)f->Temp; @@ platform_files_test
+platform/services/file_writer.cpp @@ if (!result) SysDelete(f->Temp); @@ if (!result) (void)f->Temp; @@ platform_files_test files_faults_test
 TABLE
 )
 

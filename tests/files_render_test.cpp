@@ -110,7 +110,7 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
         {Quoted(dir / "missing.zxp") + " " + out, 1, "cannot find the view file"},
         {Quoted(dir / "bad.zxp") + " " + out, 1, "is not a valid view file"},
         {Quoted(dir / "nan.zxp") + " " + out, 1, "is not a valid view file"},
-        {good + ' ' + Quoted(dir / "no-folder/out.png"), 2, "cannot write"},
+        {good + ' ' + Quoted(dir / "no-folder/out.png"), 2, "out.png\": No such file or directory"},
         {good + ' ' + Quoted(dir.Path.string()), 2, "cannot write"},
     };
     for (const Case& c : cases) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "tests/file_size_limit.h"
 #include "tests/files_test_util.h"
@@ -100,8 +101,8 @@ TEST_F(Files, WriteCutOffHalfwayLeavesTheOldFileAndNoPartialOne) {
     // A file-size limit makes the disk refuse the bytes part way through, as a full disk does.
     REQUIRE_FILE_SIZE_LIMIT(1000);
     std::string big(5000, 'p');
-    bool ok = PlatWriteFile(At("v.png").c_str(), big.data(), (int64_t)big.size());
-    bool okNew = PlatWriteFile(At("fresh.png").c_str(), big.data(), (int64_t)big.size());
+    const bool ok = bool(PlatWriteFile(At("v.png").c_str(), big.data(), (int64_t)big.size()));
+    const bool okNew = bool(PlatWriteFile(At("fresh.png").c_str(), big.data(), (int64_t)big.size()));
     LiftFileSizeLimit();
     EXPECT_FALSE(ok);
     EXPECT_FALSE(okNew);
@@ -145,4 +146,29 @@ TEST_F(Files, FileWrittenInPiecesAppearsWholeOnlyWhenFinished) {
     EXPECT_EQ(Read(At("v.png")), "new");
     EXPECT_EQ(Entries(), 1);
     EXPECT_EQ(PlatBeginFile(At("no/such/folder").c_str()), nullptr);
+}
+
+TEST_F(Files, EveryFailureIsToldInTheSystemsWordsAndLeavesNothing) {
+    // Each failure in the words the system has for its kind; the same words for the same kind.
+    enum Kind { Refused, DeviceFault, DiskFull, KindCount };
+    const struct { FileStep Step; Kind Is; } rows[] = {
+        {StepOpen, Refused},      {StepWrite, DeviceFault}, {StepSync, DeviceFault},
+        {StepClose, DeviceFault}, {StepRename, Refused},    {FileStepCount, DiskFull},   // a full disk
+    };
+    std::string said[KindCount];
+    for (const auto& r : rows) {
+        if (r.Step == FileStepCount) HeadlessDiskFullAfter(0);
+        else HeadlessFailFileStep(r.Step, 1);
+        const std::string reason = PlatWriteFile(At("v").c_str(), "x", 1).Reason;
+        HeadlessDiskFullAfter(-1);
+        if (said[r.Is].empty()) said[r.Is] = reason;
+        EXPECT_EQ(reason, said[r.Is]) << r.Step;
+    }
+    EXPECT_TRUE(!said[Refused].empty() && said[Refused] != said[DeviceFault] && said[DeviceFault] != said[DiskFull]);
+    if (Sep == '/') {
+        EXPECT_EQ(said[DiskFull], "No space left on device");
+    }
+    EXPECT_EQ(Entries(), 0);
+    EXPECT_STRNE(PlatCreateFolder(At("x/y").c_str()).Reason, "");
+    EXPECT_STREQ(PlatOutputPlaceUsable(Folder().c_str()).Reason, "it is a folder");
 }

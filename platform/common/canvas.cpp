@@ -13,7 +13,7 @@ bool CanvasOpen(int w, int h) {
     if (w <= 0 || h <= 0 || (int64_t)w * h > CanvasCapacity) return false;
     WindowCanvas.Width = w;
     WindowCanvas.Height = h;
-    if (!WindowCanvas.NoPixels) PlatClearBuffer(WindowCanvas.Pixels, sizeof(uint32_t) * (size_t)w * (size_t)h);
+    if (!WindowCanvas.NoPixels) PlatClearBuffer(WindowCanvas.Pixels, size_t(PlatBytesPerPixel) * (size_t)w * (size_t)h);
     WindowCanvas.DirtyLeft = WindowCanvas.DirtyTop = WindowCanvas.DirtyRight = WindowCanvas.DirtyBottom = 0;
     return true;
 }
@@ -97,6 +97,6 @@ void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySr
     const size_t n = (size_t)(sx1 - sx0);
     for (int64_t y = sy0; y < sy1 && !c.NoPixels; y++)
         std::memcpy(WindowCanvas.Pixels + (size_t)(y + dy) * c.Width + (size_t)(sx0 + dx),
-                    image + (size_t)y * imageW + (size_t)sx0, n * sizeof(uint32_t));
+                    image + (size_t)y * imageW + (size_t)sx0, n * PlatBytesPerPixel);
     CanvasMarkDirty((int)(sx0 + dx), (int)(sy0 + dy), (int)(sx1 + dx), (int)(sy1 + dy));
 }

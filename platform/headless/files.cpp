@@ -9,7 +9,7 @@ constexpr ServiceOverrides SystemsOwn{nullptr, {}, -1, 0};   // nothing steered,
 
 struct FileControls {
     ServiceOverrides Table = SystemsOwn;
-    char           ProgramPath[4096];
+    char           ProgramPath[PlatPathCapacity];
 };
 FileControls Files;
 

@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 #include "platform/platform.h"
-#include "platform/service_faults.h"
+#include "platform/services/service_faults.h"
 
 // Display metrics that PlatGetDisplayMetrics reports (default 1920 x 1080, work area
 // 1920 x 1040). Call before the program starts.

@@ -95,8 +95,8 @@ bool PlatCreateWindow(const char* className, const char* title, int x, int y, in
         Sdl.Native = nullptr;
         return false;
     }
-    Sdl.CanvasSurface = SDL_CreateRGBSurfaceWithFormatFrom(WindowCanvas.Pixels, w, h, 32, w * 4,
-                                                           SDL_PIXELFORMAT_RGB888);
+    Sdl.CanvasSurface = SDL_CreateRGBSurfaceWithFormatFrom(WindowCanvas.Pixels, w, h, PlatBitsPerPixel,
+                                                           w * PlatBytesPerPixel, SDL_PIXELFORMAT_RGB888);
     if (!Sdl.CanvasSurface) {
         PlatDestroyWindow();
         return false;

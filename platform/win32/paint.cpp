@@ -80,9 +80,9 @@ void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySr
     info.bmiHeader.biWidth = imageW;
     info.bmiHeader.biHeight = -imageH;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = PlatBitsPerPixel;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = (DWORD)imageW * (DWORD)imageH * 4;
+    info.bmiHeader.biSizeImage = (DWORD)imageW * (DWORD)imageH * PlatBytesPerPixel;
     SetDIBitsToDevice(Paint.Dc, xDest, yDest, (DWORD)w, (DWORD)h, xSrc, ySrc, 0, (UINT)imageH, image, &info,
                       DIB_RGB_COLORS);
 }

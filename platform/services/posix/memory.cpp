@@ -1,4 +1,4 @@
-// platform/posix/memory.cpp - clearing the large buffers on a POSIX system.
+// platform/services/posix/memory.cpp - clearing the large buffers on a POSIX system.
 //
 // Their pages are mapped in as a picture first writes them, so a small picture costs only its
 // own rows. Large pages are not asked for. Where the system hands them to any suitable region

@@ -1,4 +1,4 @@
-// platform/posix/user_folders.cpp - the user's own folder for pictures on a freedesktop system.
+// platform/services/posix/user_folders.cpp - the user's own folder for pictures on a freedesktop system.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,17 +8,16 @@
 #include "platform/platform.h"
 
 namespace {
-constexpr int PathMax = 4096;
 constexpr int64_t UserDirsMaxBytes = 64 * 1024;   // a few lines; more is not a settings file
 
 bool Absolute(const char* path) { return path && path[0] == '/'; }
 
 // The environment's HOME, else the account's home folder.
-bool HomeFolder(char (&home)[PathMax]) {
+bool HomeFolder(char (&home)[PlatPathCapacity]) {
     const char* env = std::getenv("HOME");
     if (!Absolute(env)) {
         passwd entry, *found = nullptr;
-        char strings[PathMax];
+        char strings[PlatPathCapacity];
         if (getpwuid_r(getuid(), &entry, strings, sizeof strings, &found) != 0 || !found) return false;
         env = found->pw_dir;
         if (!Absolute(env)) return false;
@@ -28,7 +27,7 @@ bool HomeFolder(char (&home)[PathMax]) {
 
 // The value of XDG_PICTURES_DIR in user-dirs.dirs: a line XDG_PICTURES_DIR="$HOME/Name" or
 // XDG_PICTURES_DIR="/absolute/path", backslash escaping the next character.
-bool FromUserDirs(const char* text, int64_t length, const char* home, char (&out)[PathMax]) {
+bool FromUserDirs(const char* text, int64_t length, const char* home, char (&out)[PlatPathCapacity]) {
     static const char Key[] = "XDG_PICTURES_DIR=\"";
     const char* end = text + length;
     for (const char* line = text; line < end;) {
@@ -45,7 +44,7 @@ bool FromUserDirs(const char* text, int64_t length, const char* home, char (&out
             } else if (p >= next || *p != '/') {
                 return false;   // neither form: the file is not one this reader knows
             }
-            for (; p < next && *p != '"' && n < PathMax - 1; p++) {
+            for (; p < next && *p != '"' && n < PlatPathCapacity - 1; p++) {
                 if (*p == '\\' && p + 1 < next) p++;
                 out[n++] = *p;
             }
@@ -60,13 +59,13 @@ bool FromUserDirs(const char* text, int64_t length, const char* home, char (&out
 
 bool PlatUserPicturesFolder(char* out, int outSize) {
     if (!out || outSize <= 0) return false;
-    char home[PathMax], folder[PathMax] = "";
+    char home[PlatPathCapacity], folder[PlatPathCapacity] = "";
     if (!HomeFolder(home)) return false;
     const char* env = std::getenv("XDG_PICTURES_DIR");
     if (Absolute(env)) {
         std::snprintf(folder, sizeof folder, "%s", env);
     } else {
-        char config[2 * PathMax];
+        char config[2 * PlatPathCapacity];
         const char* configHome = std::getenv("XDG_CONFIG_HOME");
         if (Absolute(configHome)) std::snprintf(config, sizeof config, "%.4095s/user-dirs.dirs", configHome);
         else std::snprintf(config, sizeof config, "%s/.config/user-dirs.dirs", home);

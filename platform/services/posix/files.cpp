@@ -1,24 +1,14 @@
-// platform/posix/files.cpp - paths and whole-file reads and writes on a POSIX system.
-#include <atomic>
+// platform/services/posix/files.cpp - paths, reads and the file writer's steps on a POSIX
+// system, and the system's words for a failure.
 #include <cerrno>
-#include <new>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include "platform/platform.h"
-#include "platform/service_faults.h"
+#include "platform/services/file_steps.h"
 
 namespace {
-constexpr int PathMax = 4096;
-
-// A failure a test asked for, with the errno the system would give for it.
-bool Injected(FileStep step, int error) {
-    if (!FaultInjected(step)) return false;
-    errno = error;
-    return true;
-}
 
 // Appends one component to an absolute path, resolving "." and ".." by name only, as the
 // path need not exist.
@@ -30,7 +20,7 @@ bool AppendComponent(char* out, int& len, const char* comp, int n) {
         out[len] = 0;
         return true;
     }
-    if (len + (len > 1) + n >= PathMax) return false;
+    if (len + (len > 1) + n >= PlatPathCapacity) return false;
     if (len > 1) out[len++] = '/';
     std::memcpy(out + len, comp, (size_t)n);
     len += n;
@@ -49,30 +39,8 @@ bool AppendPath(char* out, int& len, const char* path) {
     return true;
 }
 
-bool WriteAll(int fd, const char* p, int64_t n) {
-    while (n > 0) {
-        if (Injected(StepWrite, EIO)) return false;
-        const size_t taken = DiskTakes((size_t)(n > (1 << 30) ? (1 << 30) : n));
-        if (taken == 0) {   // the disk is full: the rest of the write fails as it would
-            errno = ENOSPC;
-            return false;
-        }
-        ssize_t w = write(fd, p, taken);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        DiskTook(size_t(w));
-        p += w;
-        n -= w;
-    }
-    return true;
-}
-
-bool RenameFile(const char* from, const char* to) {
-    return !Injected(StepRename, EACCES) && rename(from, to) == 0;
-}
-
 // The folder a path names its last component in: "/" for "/a", "." for a bare name.
-void FolderOf(const char* path, char (&folder)[PathMax]) {
+void FolderOf(const char* path, char (&folder)[PlatPathCapacity]) {
     std::snprintf(folder, sizeof folder, "%s", path);
     char* slash = std::strrchr(folder, '/');
     if (slash == folder) slash[1] = 0;
@@ -88,7 +56,7 @@ bool MayCreateIn(const char* folder) {
 
 // Makes the rename durable too; a folder that cannot be synced does not fail the write.
 void SyncFolderOf(const char* path) {
-    char folder[PathMax];
+    char folder[PlatPathCapacity];
     FolderOf(path, folder);
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -99,10 +67,10 @@ void SyncFolderOf(const char* path) {
 
 bool PlatFullPath(const char* path, char* out, int outSize) {
     if (!path || !*path || !out || outSize <= 0) return false;
-    char full[PathMax] = "/";
+    char full[PlatPathCapacity] = "/";
     int len = 1;
     if (path[0] != '/') {
-        char cwd[PathMax];
+        char cwd[PlatPathCapacity];
         if (!getcwd(cwd, sizeof cwd) || !AppendPath(full, len, cwd)) return false;
     }
     if (!AppendPath(full, len, path)) return false;
@@ -114,7 +82,7 @@ bool PlatFullPath(const char* path, char* out, int outSize) {
 // The system names the running program's file itself, whichever way it was started (through
 // PATH, a link, from another folder); argv0 is the fallback where it cannot.
 bool PlatProgramPath(const char* argv0, char* out, int outSize) {
-    char self[PathMax] = "";
+    char self[PlatPathCapacity] = "";
     if (ServiceTest && ServiceTest->ProgramPath) {
         std::snprintf(self, sizeof self, "%s", ServiceTest->ProgramPath);
     } else {
@@ -132,12 +100,13 @@ bool PlatFileExists(const char* path) {
     return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool PlatCreateFolder(const char* path) {
-    if (!path || !*path) return false;
-    if (Injected(StepCreateFolder, EACCES)) return false;
-    if (mkdir(path, 0777) == 0) return true;
+PlatResult PlatCreateFolder(const char* path) {
+    if (!path || !*path) return PlatFailed("no folder name");
+    if (StepFails(StepCreateFolder, SysError::AccessDenied)) return PlatSystemFailure();
+    if (mkdir(path, 0777) == 0) return PlatDone();
     struct stat st;
-    return errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    if (errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode)) return PlatDone();
+    return PlatSystemFailure();
 }
 
 bool PlatFolderWritable(const char* path) {
@@ -145,7 +114,7 @@ bool PlatFolderWritable(const char* path) {
     struct stat st;
     if (stat(path, &st) == 0) return MayCreateIn(path);
     if (errno != ENOENT) return false;
-    char parent[PathMax];
+    char parent[PlatPathCapacity];
     FolderOf(path, parent);
     return MayCreateIn(parent);
 }
@@ -174,66 +143,56 @@ int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes) {
     return got;
 }
 
-// The bytes go to a fresh name beside the target and replace it only once they are on the
-// disk, so a failure at any point leaves the old file as it was and no partial one.
-struct PlatFileWriter {
-    int  Fd;
-    bool Failed;             // a write failed: the file can only be abandoned
-    char Temp[PathMax];      // the fresh name
-    char Target[PathMax];
-};
+void SysSetError(SysError error) {
+    constexpr int Errors[] = {EACCES, EIO, ENOSPC, ENAMETOOLONG};
+    errno = Errors[int(error)];
+}
 
-PlatFileWriter* PlatBeginFile(const char* path) {
-    if (!path || !*path || std::strlen(path) >= PathMax) return nullptr;
-    auto* f = new (std::nothrow) PlatFileWriter{};
-    if (!f) return nullptr;
-    std::memcpy(f->Target, path, std::strlen(path) + 1);
-    static std::atomic<unsigned> serial{0};
-    f->Fd = -1;
-    for (int attempt = 0; attempt < 100 && f->Fd < 0; attempt++) {
-        int n = std::snprintf(f->Temp, sizeof f->Temp, "%s.%ld-%u.tmp", path, (long)getpid(), serial++);
-        if (n < 0 || n >= (int)sizeof f->Temp) break;
-        f->Fd = Injected(StepOpen, EACCES) ? -1 : open(f->Temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (f->Fd < 0 && errno != EEXIST) break;
+namespace {
+// strerror_r comes in two kinds, the GNU one returning its text and the XSI one filling buf.
+[[maybe_unused]] const char* ErrorText(char* text, const char*) { return text; }
+[[maybe_unused]] const char* ErrorText(int failed, const char* buf) { return failed ? "unknown error" : buf; }
+}  // namespace
+
+PlatResult PlatSystemFailure() {
+    const int error = errno;
+    char buf[PlatReasonCapacity] = "";
+    return PlatFailed(ErrorText(strerror_r(error, buf, sizeof buf), buf));
+}
+
+bool SysTempName(const char* path, unsigned serial, char* out, int outSize) {
+    const int n = std::snprintf(out, size_t(outSize), "%s.%ld-%u.tmp", path, (long)getpid(), serial);
+    return n > 0 && n < outSize;
+}
+
+bool SysCreateNew(const char* path, SysFile* file, bool* taken) {
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    *taken = fd < 0 && errno == EEXIST;
+    *file = fd;
+    return fd >= 0;
+}
+
+int64_t SysWrite(SysFile file, const void* data, size_t bytes) {
+    for (;;) {
+        const ssize_t w = write(int(file), data, bytes);
+        if (w < 0 && errno == EINTR) continue;
+        if (w == 0) errno = ENOSPC;
+        return w;
     }
-    if (f->Fd < 0) {
-        delete f;
-        return nullptr;
-    }
-    return f;
 }
 
-bool PlatWriteBytes(PlatFileWriter* f, const void* data, int64_t bytes) {
-    if (!f || f->Failed || bytes < 0 || (!data && bytes > 0)) {
-        if (f) f->Failed = true;
-        return false;
-    }
-    if (!WriteAll(f->Fd, (const char*)data, bytes)) f->Failed = true;
-    return !f->Failed;
+bool SysSync(SysFile file) { return fsync(int(file)) == 0; }
+bool SysClose(SysFile file) { return close(int(file)) == 0; }
+
+bool SysReplace(const char* from, const char* to, bool durable) {
+    if (rename(from, to) != 0) return false;
+    if (durable) SyncFolderOf(to);
+    return true;
 }
 
-bool PlatFinishFile(PlatFileWriter* f) {
-    if (!f) return false;
-    bool ok = !f->Failed && !Injected(StepSync, EIO) && fsync(f->Fd) == 0;
-    ok = close(f->Fd) == 0 && !Injected(StepClose, EIO) && ok;
-    ok = ok && RenameFile(f->Temp, f->Target);
-    if (ok) SyncFolderOf(f->Target);
-    else unlink(f->Temp);
-    delete f;
-    return ok;
-}
+bool SysDelete(const char* path) { return unlink(path) == 0; }
 
-void PlatAbandonFile(PlatFileWriter* f) {
-    if (!f) return;
-    close(f->Fd);
-    unlink(f->Temp);
-    delete f;
-}
-
-bool PlatRenameFile(const char* from, const char* to) {
-    return from && to && RenameFile(from, to);
-}
-
-bool PlatDeleteFile(const char* path) {
-    return path && unlink(path) == 0;
+bool SysIsFolder(const char* path) {
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }

@@ -1,4 +1,4 @@
-// platform/service_faults.h - what a test may change in the system services: the answer the
+// platform/services/service_faults.h - what a test may change in the system services: the answer the
 // system gives for the program's own path, and failures of the file steps on demand. Only
 // the headless backend points ServiceTest at a table (through the controls in headless.h);
 // the desktop backends never do, so their programs always get the system's own answers.

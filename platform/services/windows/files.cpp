@@ -1,9 +1,9 @@
-// platform/win32/kernel/files.cpp - paths and whole-file reads and writes on Windows.
+// platform/services/windows/files.cpp - paths, reads and the file writer's steps on Windows,
+// and the system's words for a failure.
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <new>
-#include "platform/service_faults.h"
+#include "platform/services/file_steps.h"
 #include "platform/win32/win32.h"
 
 namespace {
@@ -55,19 +55,6 @@ bool MayCreateIn(const char* folder) {
     return true;
 }
 
-bool WriteAll(HANDLE h, const char* p, int64_t n) {
-    while (n > 0) {
-        DWORD written = 0;
-        if (FaultInjected(StepWrite)) return false;
-        const DWORD piece = (DWORD)DiskTakes(n > LargestPiece ? LargestPiece : (size_t)n);
-        if (piece == 0) return false;   // the disk is full: the rest of the write fails as it would
-        if (!WriteFile(h, p, piece, &written, nullptr) || written == 0) return false;
-        DiskTook(written);
-        p += written;
-        n -= written;
-    }
-    return true;
-}
 }  // namespace
 
 bool PlatFullPath(const char* path, char* out, int outSize) {
@@ -101,10 +88,13 @@ bool PlatFileExists(const char* path) {
     return file;
 }
 
-bool PlatCreateFolder(const char* path) {
-    if (!path || !*path || FaultInjected(StepCreateFolder)) return false;
-    if (CreateDirectoryA(path, nullptr)) return true;
-    return GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path);
+PlatResult PlatCreateFolder(const char* path) {
+    if (!path || !*path) return PlatFailed("no folder name");
+    if (StepFails(StepCreateFolder, SysError::AccessDenied)) return PlatSystemFailure();
+    if (CreateDirectoryA(path, nullptr)) return PlatDone();
+    if (GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path)) return PlatDone();
+    SetLastError(ERROR_ALREADY_EXISTS);   // a file is in the way
+    return PlatSystemFailure();
 }
 
 bool PlatFolderWritable(const char* path) {
@@ -141,64 +131,49 @@ int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes) {
     return got;
 }
 
-// The bytes go to a fresh name in the target's folder and replace the target only once they
-// are on the disk, so a failure at any point leaves the old file as it was and no partial one.
-struct PlatFileWriter {
-    HANDLE File;
-    bool   Failed;              // a write failed: the file can only be abandoned
-    char   Temp[MAX_PATH];
-    char   Target[MAX_PATH];
-};
-
-PlatFileWriter* PlatBeginFile(const char* path) {
-    if (!path || !*path || std::strlen(path) >= MAX_PATH) return nullptr;
-    auto* f = new (std::nothrow) PlatFileWriter{};
-    if (!f) return nullptr;
-    std::memcpy(f->Target, path, std::strlen(path) + 1);
-    const int folder = FolderLength(path);
-    f->File = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && f->File == INVALID_HANDLE_VALUE; attempt++) {
-        if (!FreshName(path, folder, f->Temp)) break;
-        if (FaultInjected(StepOpen)) break;
-        f->File = CreateFileA(f->Temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (f->File == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
-    }
-    if (f->File == INVALID_HANDLE_VALUE) {
-        delete f;
-        return nullptr;
-    }
-    return f;
+void SysSetError(SysError error) {
+    constexpr DWORD Errors[] = {ERROR_ACCESS_DENIED, ERROR_WRITE_FAULT, ERROR_DISK_FULL, ERROR_FILENAME_EXCED_RANGE};
+    SetLastError(Errors[int(error)]);
 }
 
-bool PlatWriteBytes(PlatFileWriter* f, const void* data, int64_t bytes) {
-    if (!f || f->Failed || bytes < 0 || (!data && bytes > 0)) {
-        if (f) f->Failed = true;
-        return false;
-    }
-    if (!WriteAll(f->File, (const char*)data, bytes)) f->Failed = true;
-    return !f->Failed;
+PlatResult PlatSystemFailure() {
+    const DWORD error = GetLastError();
+    char text[PlatReasonCapacity] = "";
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                             sizeof text, nullptr);
+    // The system's sentences end in a full stop and a line break; the program's messages go on.
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.' || text[n - 1] == ' ')) n--;
+    text[n] = 0;
+    if (n == 0) std::snprintf(text, sizeof text, "system error %lu", (unsigned long)error);
+    return PlatFailed(text);
 }
 
-bool PlatFinishFile(PlatFileWriter* f) {
-    if (!f) return false;
-    bool ok = !f->Failed && !FaultInjected(StepSync) && FlushFileBuffers(f->File);
-    ok = CloseHandle(f->File) && !FaultInjected(StepClose) && ok;
-    ok = ok && !FaultInjected(StepRename) &&
-         MoveFileExA(f->Temp, f->Target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) DeleteFileA(f->Temp);
-    delete f;
-    return ok;
+bool SysTempName(const char* path, unsigned serial, char* out, int outSize) {
+    const int n = std::snprintf(out, size_t(outSize), "%.*s~zx%lx-%x.tmp", FolderLength(path), path,
+                                (unsigned long)GetCurrentProcessId(), serial);
+    return n > 0 && n < outSize && n < MAX_PATH;
 }
 
-void PlatAbandonFile(PlatFileWriter* f) {
-    if (!f) return;
-    CloseHandle(f->File);
-    DeleteFileA(f->Temp);
-    delete f;
+bool SysCreateNew(const char* path, SysFile* file, bool* taken) {
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *taken = h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS;
+    *file = reinterpret_cast<SysFile>(h);
+    return h != INVALID_HANDLE_VALUE;
 }
 
-bool PlatRenameFile(const char* from, const char* to) {
-    return from && to && !FaultInjected(StepRename) && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
+int64_t SysWrite(SysFile file, const void* data, size_t bytes) {
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(file), data, DWORD(bytes), &written, nullptr)) return -1;
+    if (written == 0) SetLastError(ERROR_DISK_FULL);
+    return written;
 }
 
-bool PlatDeleteFile(const char* path) { return path && DeleteFileA(path); }
+bool SysSync(SysFile file) { return FlushFileBuffers(reinterpret_cast<HANDLE>(file)); }
+bool SysClose(SysFile file) { return CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+bool SysReplace(const char* from, const char* to, bool durable) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0));
+}
+
+bool SysDelete(const char* path) { return DeleteFileA(path); }
+bool SysIsFolder(const char* path) { return IsFolder(path); }

@@ -1,19 +1,9 @@
-// files/batch.h - pictures and videos made without a window: a poster streamed band by band
-// into a PNG file, and a zoom video from the whole set down to a view.
+// files/zoom_video.h - a zoom video from the whole set down to a view, made without a window.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include "engine/state.h"
-
-enum class BatchResult { Done, Cancelled, Failed };
-
-// Computes the poster that BeginPoster set up, band by band, and streams it into the PNG
-// file at path, which appears whole or not at all.
-BatchResult WritePosterPng(const char* path);
-
-// Whether path is a place a file can be written to: a fresh file there can be started (it is
-// given up again at once, so nothing changes).
-bool OutputWritable(const char* path);
+#include "platform/platform.h"
 
 // A video that zooms from zoom From (the whole set at 0) down to zoom To about the view's
 // centre, one doubling every SecondsPerZoom seconds. Keyframes are computed at each whole
@@ -44,4 +34,4 @@ int32_t ZoomVideoFrames(const ZoomVideoPlan& plan);    // the first frame is at 
 // The name of frame i in the frames folder.
 void    FrameFileName(const char* folder, int32_t frame, char* out, int outSize);
 // Makes the video; a video file appears whole or not at all, frames each whole.
-BatchResult MakeZoomVideo(const ZoomVideoPlan& plan);
+PlatResult MakeZoomVideo(const ZoomVideoPlan& plan);

@@ -1,4 +1,4 @@
-// platform/posix/threads.cpp - sleeping on a word: the standard library's atomic wait, which
+// platform/services/posix/threads.cpp - sleeping on a word: the standard library's atomic wait, which
 // the C++ library on Linux builds on the kernel's futex (and skips the system call when no
 // thread sleeps).
 #include "platform/platform.h"

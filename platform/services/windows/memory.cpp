@@ -1,4 +1,4 @@
-// platform/win32/kernel/memory.cpp - clearing the large buffers on Windows.
+// platform/services/windows/memory.cpp - clearing the large buffers on Windows.
 //
 // The buffers are part of the program's image. A page of an image cannot be handed back and
 // asked for again zeroed (that is for memory the process allocates), so the buffer is written.

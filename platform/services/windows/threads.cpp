@@ -1,4 +1,4 @@
-// platform/win32/kernel/threads.cpp - sleeping on a word with WaitOnAddress, the system's
+// platform/services/windows/threads.cpp - sleeping on a word with WaitOnAddress, the system's
 // own wait on a value. The C++ library of mingw-w64 has no such wait underneath its atomic
 // wait: it shares a few condition variables among all words, and a wake meant for one
 // sleeper can be taken by another, leaving the first asleep for good.

@@ -1,6 +1,6 @@
-// platform/service_faults.cpp - the failures a test asks of the system services, counted
+// platform/services/service_faults.cpp - the failures a test asks of the system services, counted
 // down the same way on every system.
-#include "platform/service_faults.h"
+#include "platform/services/service_faults.h"
 
 ServiceOverrides* ServiceTest = nullptr;
 

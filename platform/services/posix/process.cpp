@@ -1,4 +1,4 @@
-// platform/posix/process.cpp - other programs fed through a pipe, and interrupts taken as a
+// platform/services/posix/process.cpp - other programs fed through a pipe, and interrupts taken as a
 // request to stop, on a POSIX system.
 #include <atomic>
 #include <cerrno>
@@ -17,7 +17,6 @@
 extern char** environ;
 
 namespace {
-constexpr int PathMax = 4096;
 
 bool Executable(const char* path) {
     struct stat st;
@@ -43,7 +42,7 @@ bool PlatProgramAvailable(const char* name) {
     while (*path) {
         const char* end = std::strchr(path, ':');
         const int n = end ? int(end - path) : int(std::strlen(path));
-        char candidate[PathMax];
+        char candidate[PlatPathCapacity];
         const int len = std::snprintf(candidate, sizeof candidate, "%.*s/%s", n ? n : 1, n ? path : ".", name);
         if (len > 0 && len < int(sizeof candidate) && Executable(candidate)) return true;
         path += n;
@@ -57,8 +56,12 @@ struct PlatChild {
     int   Input;   // the write end of the child's standard input
 };
 
-PlatChild* PlatStartChild(const char* const* argv) {
-    if (!argv || !argv[0]) return nullptr;
+namespace {
+PlatChild* StartChild(const char* const* argv) {
+    if (!argv || !argv[0]) {
+        errno = EINVAL;
+        return nullptr;
+    }
     // A child that stops reading must show up as a failed write, not end this program.
     signal(SIGPIPE, SIG_IGN);
     int fds[2];
@@ -87,9 +90,19 @@ PlatChild* PlatStartChild(const char* const* argv) {
     if (!child) {
         close(fds[1]);
         if (!failed) waitpid(pid, nullptr, 0);
+        errno = failed ? failed : ENOMEM;
     }
     return child;
 }
+}  // namespace
+
+PlatChild* PlatStartChild(const char* const* argv, PlatResult* why) {
+    PlatChild* child = StartChild(argv);
+    if (why) *why = child ? PlatDone() : PlatSystemFailure();
+    return child;
+}
+
+bool PlatStderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 bool PlatWriteChild(PlatChild* child, const void* data, int64_t bytes) {
     if (!child || child->Input < 0 || bytes < 0) return false;

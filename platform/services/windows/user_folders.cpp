@@ -1,4 +1,4 @@
-// platform/win32/kernel/user_folders.cpp - the user's own folder for pictures on Windows.
+// platform/services/windows/user_folders.cpp - the user's own folder for pictures on Windows.
 #include <cstdio>
 #include <cstring>
 #include "platform/win32/win32.h"

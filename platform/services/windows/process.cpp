@@ -1,4 +1,4 @@
-// platform/win32/kernel/process.cpp - other programs fed through a pipe, and interrupts taken
+// platform/services/windows/process.cpp - other programs fed through a pipe, and interrupts taken
 // as a request to stop, on Windows.
 #include <atomic>
 #include <cstdlib>
@@ -66,9 +66,13 @@ struct PlatChild {
     HANDLE Input;   // the write end of the child's standard input
 };
 
-PlatChild* PlatStartChild(const char* const* argv) {
+namespace {
+PlatChild* StartChild(const char* const* argv) {
     char program[MAX_PATH];
-    if (!argv || !FindProgram(argv[0], program)) return nullptr;
+    if (!argv || !FindProgram(argv[0], program)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
     std::string line;
     for (const char* const* a = argv; *a; a++) AppendArgument(line, *a);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -86,6 +90,7 @@ PlatChild* PlatStartChild(const char* const* argv) {
     // reaches only this program, which then ends the child or lets it finish.
     const BOOL started = CreateProcessA(program, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
                                         nullptr, nullptr, &start, &info);
+    const DWORD error = started ? ERROR_NOT_ENOUGH_MEMORY : GetLastError();
     CloseHandle(read);
     PlatChild* child = started ? new (std::nothrow) PlatChild{info.hProcess, write} : nullptr;
     if (started) CloseHandle(info.hThread);
@@ -96,8 +101,21 @@ PlatChild* PlatStartChild(const char* const* argv) {
             WaitForSingleObject(info.hProcess, INFINITE);
             CloseHandle(info.hProcess);
         }
+        SetLastError(error);
     }
     return child;
+}
+}  // namespace
+
+PlatChild* PlatStartChild(const char* const* argv, PlatResult* why) {
+    PlatChild* child = StartChild(argv);
+    if (why) *why = child ? PlatDone() : PlatSystemFailure();
+    return child;
+}
+
+bool PlatStderrIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
 bool PlatWriteChild(PlatChild* child, const void* data, int64_t bytes) {
