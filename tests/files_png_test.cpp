@@ -146,8 +146,8 @@ namespace {
 // Undoes a row filter the way a PNG decoder does, from the bytes of the row before.
 void Unfilter(const uint8_t* in, const uint8_t* above, size_t n, uint8_t* row) {
     for (size_t i = 0; i < n; ++i) {
-        const int a = i < PngBytesPerPixel ? 0 : row[i - PngBytesPerPixel], b = above[i];
-        const int c = i < PngBytesPerPixel ? 0 : above[i - PngBytesPerPixel];
+        const int a = i < size_t(RgbBytesPerPixel) ? 0 : row[i - RgbBytesPerPixel], b = above[i];
+        const int c = i < size_t(RgbBytesPerPixel) ? 0 : above[i - RgbBytesPerPixel];
         const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
         const int predictors[] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
         row[i] = uint8_t(in[i + 1] + predictors[in[0]]);
