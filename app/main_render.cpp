@@ -12,6 +12,7 @@
 #include <thread>
 #include <unistd.h>
 #include "app/app.h"
+#include "app/render_parts.h"
 #include "engine/dispatch.h"
 #include "engine/work.h"
 #include "files/batch.h"
@@ -42,7 +43,12 @@ constexpr const char* Usage =
     "  --seconds-per-zoom S  seconds for each doubling of the zoom, 0.01 to 3600 (default 1.0)\n"
     "  --threads N    computing threads, 1 to 8 (default: one per processor, at most 8)\n"
     "  --kernel PATH  scalar, avx2 or avx512, for comparisons (default: the best the\n"
-    "                 processor offers, as in the explorer)\n";
+    "                 processor offers, as in the explorer)\n"
+    "  --part I/N     compute only part I (0 to N - 1) into OUT.parts/; env/N takes I from a job\n"
+    "                 engine (SLURM_ARRAY_TASK_ID, JOB_COMPLETION_INDEX, AWS_BATCH_JOB_ARRAY_INDEX,\n"
+    "                 PARALLEL_SEQ)\n"
+    "  --missing N    print the parts not yet finished, as 0,3,5 (exit 1 when any is missing)\n"
+    "  --join N       join the N finished parts into OUT\n";
 
 constexpr int ExitCancelled = 130;   // as a program ended by the interrupt
 constexpr int MaxFps = 240;
@@ -62,6 +68,7 @@ struct RenderOptions {
     double      SecondsPerZoom = 1.0;
     const char* View = nullptr;
     const char* Out = nullptr;
+    PartsOptions Parts;
 };
 
 bool MakesVideo(const RenderOptions& o) { return o.Video || o.Frames; }
@@ -143,6 +150,9 @@ int ParseOption(const char* a, const char* v, RenderOptions* o) {
         if (!ParseCount(v, 1, MaxFps, &o->Fps)) return UsageError("bad frame rate \"%s\": give 1 to 240", v);
     } else if (!std::strcmp(a, "--seconds-per-zoom")) {
         if (!ParseSeconds(v, &o->SecondsPerZoom)) return UsageError("bad seconds per zoom \"%s\": give 0.01 to 3600", v);
+    } else if (IsPartsOption(a)) {
+        std::string error;
+        if (!ParsePartsOption(a, v, &o->Parts, &error)) return UsageError("%s", error.c_str());
     } else {
         return UsageError("unknown option %s", a);
     }
@@ -283,8 +293,9 @@ void DrawVideoProgress() {
 
 // ---- The three kinds of output -------------------------------------------------------
 
-// Paints until the first picture is complete, as the explorer's message loop would.
-int RenderWindowPicture(const RenderOptions& o) {
+// Paints until the first picture is complete, as the explorer's message loop would; -1 when it
+// is, else the exit code.
+int PaintWindowPicture() {
     while (Work.TilePos != TileIdle) {
         if (PlatCancelRequested()) {
             Fail("%s", "cancelled: nothing written");
@@ -294,6 +305,12 @@ int RenderWindowPicture(const RenderOptions& o) {
         DrawCycleProgress(false);
     }
     DrawCycleProgress(true);
+    return -1;
+}
+
+int RenderWindowPicture(const RenderOptions& o) {
+    const int painted = PaintWindowPicture();
+    if (painted >= 0) return painted;
     try {
         WritePicturePng(o.Out);
     } catch (...) {
@@ -371,6 +388,30 @@ int CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVideoPl
     return -1;
 }
 
+// The parts of a picture: a poster's computed band by band, the window's picture cut from the
+// whole, which each part computes (it is small).
+int RenderPictureParts(const RenderOptions& o, bool window) {
+    char options[96];
+    if (window) std::snprintf(options, sizeof options, "--size %dx%d, the window's picture", o.Width, o.Height);
+    else std::snprintf(options, sizeof options, "--size %dx%d --scale %d --aa %d", o.Width, o.Height, o.Scale, o.Aa);
+    const int w = o.Width * o.Scale, h = o.Height * o.Scale;
+    PartsJob job{o.Out, w, h, PartIdentity(LoadedParams, options), o.Height, {}};
+    if (window) {
+        job.Rows = [w, painted = false](int32_t row0, int32_t rows, RgbPixel* out) mutable {
+            if (!painted && PaintWindowPicture() >= 0) return false;
+            painted = true;
+            std::memcpy(out, ScreenImage + size_t(row0) * size_t(w), size_t(rows) * size_t(w) * sizeof(RgbPixel));
+            return true;
+        };
+    } else {
+        const ViewParams view = FirstPictureView(LoadedParams);
+        BeginPoster(view, view.ld_Zoom + Log2Of(o.Scale), w, h, o.Aa);
+        job.BandRows = Poster.PieceHeight / Poster.Sub;
+        job.Rows = [w](int32_t row0, int32_t rows, RgbPixel* out) { return ComputePosterRows(row0, rows, out, w); };
+    }
+    return RunPictureParts(o.Parts, job, [](const char* name) -> const char* { return std::getenv(name); });
+}
+
 // The frames folder is made when missing, and must take new files.
 bool FramesFolderUsable(const char* folder) {
     if (!PlatCreateFolder(folder)) return false;
@@ -403,8 +444,9 @@ int main(int argc, char** argv) {
         return Fail("cannot find the view file \"%s\"", o.View);
     if (Messages.LoadState != 1) return Fail("\"%s\" is not a valid view file", Messages.MessageFileName);
     Bar = Progress{isatty(STDERR_FILENO) != 0, ClockMs(), 0, 1, 0};
+    const bool parts = o.Parts.Mode != PartsMode::None;
     if (window) {
-        code = RenderWindowPicture(o);
+        code = parts ? RenderPictureParts(o, true) : RenderWindowPicture(o);
     } else {
         const ViewParams view = FirstPictureView(LoadedParams);
         ZoomVideoPlan plan{};
@@ -414,8 +456,9 @@ int main(int argc, char** argv) {
             Fail("cannot write frames into \"%s\"", o.Frames);
             return 2;
         }
-        code = MakesVideo(o) ? RenderVideo(o, plan) : RenderPoster(o, view);
+        code = MakesVideo(o) ? RenderVideo(o, plan) : parts ? RenderPictureParts(o, false) : RenderPoster(o, view);
     }
-    if (code == 0) std::printf("kernel path: %s\n", KernelPathName(Dispatch.Path));
+    if (code == 0 && (!parts || o.Parts.Mode == PartsMode::Part))   // the others print lists or join only
+        std::printf("kernel path: %s\n", KernelPathName(Dispatch.Path));
     return code;
 }

@@ -111,6 +111,9 @@ struct PngStream {
     std::vector<std::vector<uint8_t>> Parts;   // deflated parts waiting to be written
     std::vector<uint8_t> Idat;        // deflated bytes of the IDAT being filled
     bool     ZlibHeaderDone;
+    // Rows of a picture made in parts go to Sink as a bare deflate stream instead.
+    PngByteSink Sink;
+    void*    SinkContext;
 };
 
 namespace {
@@ -136,6 +139,7 @@ bool WriteChunk(PngStream* s, const char* type, const uint8_t* data, size_t leng
 
 // Adds bytes of the zlib stream, writing each IDAT chunk that fills up.
 bool PutStream(PngStream* s, const uint8_t* bytes, size_t length) {
+    if (s->Sink) return s->Sink(s->SinkContext, bytes, length) || Fail(s);
     while (length > 0) {
         const size_t take = std::min(length, IdatChunkBytes - s->Idat.size());
         s->Idat.insert(s->Idat.end(), bytes, bytes + take);
@@ -225,7 +229,7 @@ bool DeflatePendingParts(PngStream* s) {
         const size_t from = size_t(k) * partBytes, bytes = std::min(partBytes, pendingBytes - from);
         const uint8_t* in = begin + from;
         const size_t dictionary = std::min(Window, size_t(in - s->Filtered.data()));
-        const bool last = end && k == parts - 1;
+        const bool last = end && k == parts - 1 && !s->Sink;
         if (!DeflatePart(in - dictionary, dictionary, in, bytes, last, s->Parts[size_t(k)])) ok = false;
     });
     if (!ok) return Fail(s);
@@ -245,9 +249,7 @@ bool DeflatePendingParts(PngStream* s) {
 
 void Release(PngStream* s) { delete s; }
 
-}  // namespace
-
-PngStream* PngStart(const char* path, int width, int height) {
+PngStream* NewStream(int width, int height) {
     if (width <= 0 || height <= 0 || width > LargestWidth || height > LargestHeight) return nullptr;
     PngStream* s = new (std::nothrow) PngStream{};
     if (!s) return nullptr;
@@ -265,6 +267,14 @@ PngStream* PngStart(const char* path, int width, int height) {
         delete s;
         return nullptr;
     }
+    return s;
+}
+
+}  // namespace
+
+PngStream* PngStart(const char* path, int width, int height) {
+    PngStream* s = NewStream(width, height);
+    if (!s) return nullptr;
     s->File = PlatBeginFile(path);
     if (!s->File || !WriteHeader(s)) {
         PngAbandon(s);
@@ -316,4 +326,39 @@ void WritePicturePng(const char* path, const RgbPixel* pixels, int width, int he
         throw std::runtime_error("the picture could not be encoded or written");
     }
     if (!PngFinish(s)) throw std::runtime_error("the picture file could not be completed");
+}
+
+PngStream* PngStartRows(PngByteSink sink, void* context, int width, int rows, const uint8_t* above) {
+    PngStream* s = NewStream(width, rows);
+    if (!s) return nullptr;
+    s->Sink = sink;
+    s->SinkContext = context;
+    s->ZlibHeaderDone = true;
+    if (above) std::memcpy(s->Above.data(), above, s->RowBytes);
+    return s;
+}
+
+bool PngFinishRows(PngStream* s, uint32_t* adler) {
+    const bool ok = !s->Failed && s->RowsIn == s->Height && s->PendingRows == 0;
+    *adler = uint32_t(s->Adler);
+    Release(s);
+    return ok;
+}
+
+bool PngAddDeflated(PngStream* s, const uint8_t* bytes, size_t length) {
+    if (s->Failed) return false;
+    if (!s->ZlibHeaderDone && !PutZlibHeader(s)) return false;
+    return PutStream(s, bytes, length);
+}
+
+bool PngFinishDeflated(PngStream* s, uint32_t adler) {
+    // An empty last block with fixed codes closes the deflate stream.
+    const uint8_t lastBlock[2] = {0x03, 0x00};
+    if (!PngAddDeflated(s, lastBlock, sizeof lastBlock)) {
+        PngAbandon(s);
+        return false;
+    }
+    s->Adler = adler;
+    s->RowsIn = s->Height;
+    return PngFinish(s);
 }

@@ -1,0 +1,134 @@
+// app/render_parts.cpp - the command-line modes of parts: one part, the list of the missing
+// ones, and the join.
+#include "app/render_parts.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+constexpr int ExitUsage = 2;
+constexpr int ExitCancelled = 130;
+
+int Say(int code, const std::string& text) {
+    std::fprintf(stderr, "zentrix-render: %s\n", text.c_str());
+    return code;
+}
+
+// Whole decimal text within [lo, hi].
+bool ParseIndex(const char* s, int32_t lo, int32_t hi, int32_t* out) {
+    if (!*s || std::strlen(s) > 9) return false;
+    int64_t v = 0;
+    for (; *s; ++s) {
+        if (*s < '0' || *s > '9') return false;
+        v = v * 10 + (*s - '0');
+    }
+    if (v < lo || v > hi) return false;
+    *out = int32_t(v);
+    return true;
+}
+
+std::string EngineNames() {
+    std::string names;
+    for (const EngineIndexVariable& v : EngineIndexVariables) names += names.empty() ? v.Name : std::string(", ") + v.Name;
+    return names;
+}
+}  // namespace
+
+bool IsPartsOption(const char* name) {
+    return !std::strcmp(name, "--part") || !std::strcmp(name, "--missing") || !std::strcmp(name, "--join");
+}
+
+bool ParsePartsOption(const char* name, const char* value, PartsOptions* o, std::string* error) {
+    if (o->Mode != PartsMode::None) {
+        *error = "give one of --part, --missing and --join";
+        return false;
+    }
+    const char* count = value;
+    if (!std::strcmp(name, "--part")) {
+        const char* slash = std::strchr(value, '/');
+        const std::string index(value, slash ? size_t(slash - value) : 0);
+        o->FromEngine = index == "env";
+        if (!slash || (!o->FromEngine && !ParseIndex(index.c_str(), 0, MostParts - 1, &o->Index))) {
+            *error = "bad part \"" + std::string(value) + "\": give I/N (I from 0 to N - 1) or env/N";
+            return false;
+        }
+        count = slash + 1;
+        o->Mode = PartsMode::Part;
+    } else {
+        o->Mode = name[2] == 'm' ? PartsMode::Missing : PartsMode::Join;
+    }
+    if (!ParseIndex(count, 1, MostParts, &o->Count)) {
+        *error = "bad part count \"" + std::string(count) + "\": give 1 to 65536";
+        return false;
+    }
+    if (o->Mode == PartsMode::Part && !o->FromEngine && o->Index >= o->Count) {
+        *error = "part " + std::to_string(o->Index) + " is out of range: give 0 to " + std::to_string(o->Count - 1);
+        return false;
+    }
+    return true;
+}
+
+bool EngineIndex(EnvironmentLookup lookup, int32_t* index, std::string* error) {
+    const char* found = nullptr;
+    for (const EngineIndexVariable& v : EngineIndexVariables) {
+        const char* text = lookup(v.Name);
+        if (!text || !*text) continue;
+        int32_t i = 0;
+        if (!ParseIndex(text, v.First, MostParts - 1 + v.First, &i)) {
+            *error = std::string(v.Name) + "=" + text + " is no part index";
+            return false;
+        }
+        if (found && i - v.First != *index) {
+            *error = std::string("the job engines disagree: ") + found + "=" + lookup(found) + " and " + v.Name + "=" +
+                     text + "; unset one";
+            return false;
+        }
+        found = v.Name;
+        *index = i - v.First;
+    }
+    if (!found) *error = "--part env/N needs the index from a job engine, and none of " + EngineNames() + " is set";
+    return found != nullptr;
+}
+
+int RunPictureParts(const PartsOptions& o, const PartsJob& job, EnvironmentLookup lookup) {
+    if (o.Count > job.Height)
+        return Say(ExitUsage, std::to_string(o.Count) + " parts of " + std::to_string(job.Height) +
+                                  " rows: give at most one part per row");
+    const PartPlan plan{PartsFolderOf(job.Out), job.Identity, job.Width, job.Height, o.Count, job.BandRows};
+    std::string why;
+    if (o.Mode == PartsMode::Missing) {
+        std::string list;
+        for (int32_t i = 0; i < o.Count; ++i) {
+            const PartState state = CheckPart(plan, i, &why);
+            if (state == PartState::Finished) continue;
+            if (state != PartState::Absent) Say(0, why);
+            if (!list.empty()) list += ',';
+            list += std::to_string(i);
+        }
+        if (!list.empty()) std::printf("%s\n", list.c_str());
+        return list.empty() ? 0 : 1;
+    }
+    if (o.Mode == PartsMode::Join) {
+        const BatchResult r = JoinParts(plan, job.Out, &why);
+        if (r == BatchResult::Cancelled) return Say(ExitCancelled, "cancelled: nothing written");
+        if (r == BatchResult::Failed) return Say(1, "cannot join: " + why + "; nothing written");
+        std::printf("%s: %d x %d joined from %d parts\n", job.Out, int(job.Width), int(job.Height), int(o.Count));
+        return 0;
+    }
+    int32_t index = o.Index;
+    if (o.FromEngine && !EngineIndex(lookup, &index, &why)) return Say(ExitUsage, why);
+    if (index >= o.Count)
+        return Say(ExitUsage, "part " + std::to_string(index) + " is out of range: give 0 to " + std::to_string(o.Count - 1));
+    const std::string file = PartFileName(plan, index);
+    if (CheckPart(plan, index, &why) == PartState::Finished) {
+        std::printf("%s: finished already\n", file.c_str());
+        return 0;
+    }
+    const BatchResult r = WritePart(plan, index, job.Rows);
+    if (r == BatchResult::Cancelled) return Say(ExitCancelled, "cancelled: nothing written");
+    if (r == BatchResult::Failed) return Say(1, "cannot write \"" + file + "\"");
+    const PartRows rows = RowsOfPart(job.Height, o.Count, index);
+    std::printf("%s: rows %d to %d of %d x %d\n", file.c_str(), int(rows.First), int(rows.First + rows.Rows - 1),
+                int(job.Width), int(job.Height));
+    return 0;
+}
