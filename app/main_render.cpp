@@ -372,7 +372,7 @@ int CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVideoPl
             std::snprintf(text, sizeof text, "--from %d must lie below the last frame's zoom %d", int(o.From), int(to));
             return UsageError("%s", text);
         }
-        *plan = ZoomVideoPlan{view, o.From, to, o.Width, o.Height, o.Fps, o.SecondsPerZoom, o.Video, o.Frames};
+        *plan = ZoomVideoPlan{view, o.From, to, o.Width, o.Height, o.Fps, o.SecondsPerZoom, o.Video, o.Frames, 0, 0};
         if (ZoomVideoFrames(*plan) > MaxVideoFrames) return UsageError("%s", "the video would have more than 1000000 frames");
         return -1;
     }
@@ -412,6 +412,15 @@ int RenderPictureParts(const RenderOptions& o, bool window) {
     return RunPictureParts(o.Parts, job, [](const char* name) -> const char* { return std::getenv(name); });
 }
 
+int RenderVideoParts(const RenderOptions& o, const ZoomVideoPlan& plan) {
+    char options[160];
+    std::snprintf(options, sizeof options, "%s --size %dx%d --from %d --to %d --fps %d --seconds-per-zoom %.17g",
+                  o.Video ? "--zoom-video" : "--frames", o.Width, o.Height, int(plan.From), int(plan.To), o.Fps,
+                  o.SecondsPerZoom);
+    return RunVideoParts(o.Parts, plan, PartIdentity(LoadedParams, options),
+                         [](const char* name) -> const char* { return std::getenv(name); });
+}
+
 // The frames folder is made when missing, and must take new files.
 bool FramesFolderUsable(const char* folder) {
     if (!PlatCreateFolder(folder)) return false;
@@ -431,7 +440,8 @@ int main(int argc, char** argv) {
         Fail("cannot write \"%s\": no such folder, no right to write there, or it is a folder", out);
         return 2;
     }
-    if (o.Video && !PlatProgramAvailable(VideoEncoder))
+    const bool encodes = o.Parts.Mode == PartsMode::None || o.Parts.Mode == PartsMode::Join;   // parts make frames
+    if (o.Video && encodes && !PlatProgramAvailable(VideoEncoder))
         return Fail("%s", "ffmpeg is not installed (Debian package ffmpeg); --frames DIR writes the frames as PNG "
                           "files instead");
 
@@ -456,7 +466,8 @@ int main(int argc, char** argv) {
             Fail("cannot write frames into \"%s\"", o.Frames);
             return 2;
         }
-        code = MakesVideo(o) ? RenderVideo(o, plan) : parts ? RenderPictureParts(o, false) : RenderPoster(o, view);
+        if (MakesVideo(o) && parts) code = RenderVideoParts(o, plan);
+        else code = MakesVideo(o) ? RenderVideo(o, plan) : parts ? RenderPictureParts(o, false) : RenderPoster(o, view);
     }
     if (code == 0 && (!parts || o.Parts.Mode == PartsMode::Part))   // the others print lists or join only
         std::printf("kernel path: %s\n", KernelPathName(Dispatch.Path));

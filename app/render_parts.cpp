@@ -7,6 +7,7 @@
 
 namespace {
 constexpr int ExitUsage = 2;
+constexpr int64_t LargestShareRecord = 4096;
 constexpr int ExitCancelled = 130;
 
 int Say(int code, const std::string& text) {
@@ -90,6 +91,14 @@ bool EngineIndex(EnvironmentLookup lookup, int32_t* index, std::string* error) {
     return found != nullptr;
 }
 
+int32_t PartIndex(const PartsOptions& o, EnvironmentLookup lookup, std::string* why) {
+    int32_t index = o.Index;
+    if (o.FromEngine && !EngineIndex(lookup, &index, why)) return -1;
+    if (index < o.Count) return index;
+    *why = "part " + std::to_string(index) + " is out of range: give 0 to " + std::to_string(o.Count - 1);
+    return -1;
+}
+
 int RunPictureParts(const PartsOptions& o, const PartsJob& job, EnvironmentLookup lookup) {
     if (o.Count > job.Height)
         return Say(ExitUsage, std::to_string(o.Count) + " parts of " + std::to_string(job.Height) +
@@ -115,10 +124,8 @@ int RunPictureParts(const PartsOptions& o, const PartsJob& job, EnvironmentLooku
         std::printf("%s: %d x %d joined from %d parts\n", job.Out, int(job.Width), int(job.Height), int(o.Count));
         return 0;
     }
-    int32_t index = o.Index;
-    if (o.FromEngine && !EngineIndex(lookup, &index, &why)) return Say(ExitUsage, why);
-    if (index >= o.Count)
-        return Say(ExitUsage, "part " + std::to_string(index) + " is out of range: give 0 to " + std::to_string(o.Count - 1));
+    const int32_t index = PartIndex(o, lookup, &why);
+    if (index < 0) return Say(ExitUsage, why);
     const std::string file = PartFileName(plan, index);
     if (CheckPart(plan, index, &why) == PartState::Finished) {
         std::printf("%s: finished already\n", file.c_str());
@@ -130,5 +137,71 @@ int RunPictureParts(const PartsOptions& o, const PartsJob& job, EnvironmentLooku
     const PartRows rows = RowsOfPart(job.Height, o.Count, index);
     std::printf("%s: rows %d to %d of %d x %d\n", file.c_str(), int(rows.First), int(rows.First + rows.Rows - 1),
                 int(job.Width), int(job.Height));
+    return 0;
+}
+
+namespace {
+// A share is finished when its record names this command and every frame of it is there
+// (each frame file is written whole or not at all).
+bool ShareFinished(ZoomVideoPlan plan, int32_t index, int32_t count, const std::string& folder,
+                   const std::string& identity) {
+    char record[LargestShareRecord];
+    const PartPlan names{PartsFolderOf(plan.VideoPath ? plan.VideoPath : plan.FramesFolder), identity, 0, 0, count, 0};
+    const int64_t n = PlatReadFile(PartFileName(names, index).c_str(), record, sizeof record);
+    if (n < 0 || std::string(record, size_t(n)) != identity) return false;
+    plan.ShareIndex = index;
+    plan.ShareCount = count;
+    const KeyframeRange share = KeyframesOfShare(plan);
+    char frame[4096];
+    for (int32_t f = share.FirstFrame; f < share.EndFrame; ++f) {
+        FrameFileName(folder.c_str(), f, frame, sizeof frame);
+        if (!PlatFileExists(frame)) return false;
+    }
+    return true;
+}
+}  // namespace
+
+int RunVideoParts(const PartsOptions& o, ZoomVideoPlan plan, const std::string& identity, EnvironmentLookup lookup) {
+    const char* out = plan.VideoPath ? plan.VideoPath : plan.FramesFolder;
+    const std::string parts = PartsFolderOf(out), folder = plan.VideoPath ? parts : plan.FramesFolder;
+    const PartPlan names{parts, identity, 0, 0, o.Count, 0};
+    std::string why, missing;
+    if (o.Mode != PartsMode::Part) {
+        for (int32_t i = 0; i < o.Count; ++i) {
+            if (ShareFinished(plan, i, o.Count, folder, identity)) continue;
+            if (!missing.empty()) missing += ',';
+            missing += std::to_string(i);
+        }
+        if (o.Mode == PartsMode::Missing) {
+            if (!missing.empty()) std::printf("%s\n", missing.c_str());
+            return missing.empty() ? 0 : 1;
+        }
+        if (!missing.empty()) return Say(1, "cannot join: parts missing or made by another command: " + missing + "; nothing written");
+        if (!plan.VideoPath) {
+            std::printf("%s: the frames of all %d parts are there\n", out, int(o.Count));
+            return 0;
+        }
+        if (EncodeFrameFiles(plan, folder.c_str()) != BatchResult::Done) return Say(1, "cannot encode \"" + std::string(out) + "\"");
+        std::printf("%s: encoded from the frames of %d parts\n", out, int(o.Count));
+        return 0;
+    }
+    const int32_t index = PartIndex(o, lookup, &why);
+    if (index < 0) return Say(ExitUsage, why);
+    const std::string record = PartFileName(names, index);
+    if (ShareFinished(plan, index, o.Count, folder, identity)) {
+        std::printf("%s: finished already\n", record.c_str());
+        return 0;
+    }
+    if (!PlatCreateFolder(parts.c_str())) return Say(1, "cannot write into \"" + parts + "\"");
+    plan.ShareIndex = index;
+    plan.ShareCount = o.Count;
+    plan.FramesFolder = folder.c_str();
+    plan.VideoPath = nullptr;
+    const BatchResult r = MakeZoomVideo(plan);
+    if (r == BatchResult::Cancelled) return Say(ExitCancelled, "cancelled");
+    if (r == BatchResult::Failed || !PlatWriteFile(record.c_str(), identity.data(), int64_t(identity.size())))
+        return Say(1, "cannot write the frames of part " + std::to_string(index) + " into \"" + folder + "\"");
+    const KeyframeRange share = KeyframesOfShare(plan);
+    std::printf("%s: frames %d to %d\n", record.c_str(), int(share.FirstFrame), int(share.EndFrame - 1));
     return 0;
 }

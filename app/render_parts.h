@@ -47,3 +47,7 @@ struct PartsJob {
 };
 // Runs the mode the options ask for; returns the exit code.
 int RunPictureParts(const PartsOptions& o, const PartsJob& job, EnvironmentLookup lookup);
+// The same for a zoom video: a part makes the frames of its share of the keyframes, into the
+// frames folder (or, for a video file, into its parts folder); the join checks them all and,
+// for a video file, encodes them. `identity` names the command, as for pictures.
+int RunVideoParts(const PartsOptions& o, ZoomVideoPlan plan, const std::string& identity, EnvironmentLookup lookup);

@@ -1,5 +1,6 @@
 // files/zoom_video.cpp - a video zooming down to a view: keyframes computed at each whole
 // zoom, frames taken from them in linear light while the next keyframe computes.
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -54,7 +55,7 @@ bool OpenSink(FrameSink& s) {
     return s.Encoder != nullptr;
 }
 
-bool PutFrame(FrameSink& s, const RgbPixel* frame) {
+bool PutFrame(FrameSink& s, const RgbPixel* frame, int32_t index) {
     const ZoomVideoPlan& p = *s.Plan;
     const size_t pixels = size_t(p.Width) * size_t(p.Height);
     if (s.Encoder) {
@@ -66,7 +67,7 @@ bool PutFrame(FrameSink& s, const RgbPixel* frame) {
         if (!PlatWriteChild(s.Encoder, s.Bytes.data(), int64_t(s.Bytes.size()))) return false;
     } else {
         char name[4096];
-        FrameFileName(p.FramesFolder, s.Written, name, sizeof name);
+        FrameFileName(p.FramesFolder, index, name, sizeof name);
         try {
             WritePicturePng(name, frame, p.Width, p.Height);
         } catch (const std::exception&) {
@@ -119,7 +120,7 @@ struct FrameMaker {
             const double scale = 2.0 * std::exp2(-z.Fraction);
             const double x0 = (2.0 * p.Width - p.Width * scale) / 2, y0 = (2.0 * p.Height - p.Height * scale) / 2;
             ResampleRegion(Light, x0, y0, scale, Frame.data(), p.Width, p.Height);
-            if (!PutFrame(*Sink, Frame.data())) {
+            if (!PutFrame(*Sink, Frame.data(), Next)) {
                 Failed = true;
                 return;
             }
@@ -140,8 +141,21 @@ void FrameFileName(const char* folder, int32_t frame, char* out, int outSize) {
     std::snprintf(out, size_t(outSize), "%s%c%06d.png", folder, PlatPathSeparator(), int(frame));
 }
 
+KeyframeRange KeyframesOfShare(const ZoomVideoPlan& p) {
+    const int32_t keys = p.To - p.From + 1, index = p.ShareCount ? p.ShareIndex : 0, count = p.ShareCount ? p.ShareCount : 1;
+    const int32_t first = p.From + int32_t(int64_t(index) * keys / count);
+    const int32_t last = p.From + int32_t(int64_t(index + 1) * keys / count) - 1;
+    // The first frame of keyframe k is the first i with i * span / intervals >= k - From.
+    const int64_t span = p.To - p.From, intervals = ZoomVideoFrames(p) - 1;
+    auto firstFrameOf = [&](int32_t key) {
+        return int32_t(std::min<int64_t>(intervals + 1, ((key - p.From) * intervals + span - 1) / span));
+    };
+    return KeyframeRange{first, last, firstFrameOf(first), firstFrameOf(last + 1)};
+}
+
 BatchResult MakeZoomVideo(const ZoomVideoPlan& p) {
-    VideoProgress.Keyframes = p.To - p.From + 1;
+    const KeyframeRange share = KeyframesOfShare(p);
+    VideoProgress.Keyframes = share.Last - share.First + 1;
     VideoProgress.KeyframesDone = 0;
     VideoProgress.Frames = ZoomVideoFrames(p);
     VideoProgress.FramesDone = 0;
@@ -150,6 +164,7 @@ BatchResult MakeZoomVideo(const ZoomVideoPlan& p) {
     FrameMaker maker;
     maker.Plan = &p;
     maker.Sink = &sink;
+    maker.Next = share.FirstFrame;
     std::vector<RgbPixel> keys[2];
     try {
         maker.Frame.resize(size_t(p.Width) * size_t(p.Height));
@@ -160,7 +175,7 @@ BatchResult MakeZoomVideo(const ZoomVideoPlan& p) {
     if (!OpenSink(sink)) return BatchResult::Failed;
     BatchResult result = BatchResult::Done;
     std::thread frames;
-    for (int32_t key = p.From; key <= p.To && result == BatchResult::Done; ++key) {
+    for (int32_t key = share.First; key <= share.Last && result == BatchResult::Done; ++key) {
         // Keyframe `key`: the region of that zoom with twice the pixels along each side.
         std::vector<RgbPixel>& picture = keys[key & 1];
         BeginPoster(p.View, key + 1, 2 * p.Width, 2 * p.Height, 1);
@@ -173,6 +188,21 @@ BatchResult MakeZoomVideo(const ZoomVideoPlan& p) {
     }
     if (frames.joinable()) frames.join();
     if (result == BatchResult::Done && PlatCancelRequested()) result = BatchResult::Cancelled;
-    if (result == BatchResult::Done && (maker.Failed || maker.Next != ZoomVideoFrames(p))) result = BatchResult::Failed;
+    if (result == BatchResult::Done && (maker.Failed || maker.Next != share.EndFrame)) result = BatchResult::Failed;
     return CloseSink(sink, result);
+}
+
+BatchResult EncodeFrameFiles(const ZoomVideoPlan& p, const char* folder) {
+    const std::string part = std::string(p.VideoPath) + PartSuffix, fps = std::to_string(p.Fps);
+    const std::string frames = std::string(folder) + PlatPathSeparator() + "%06d.png";
+    const bool mp4 = EndsWith(p.VideoPath, ".mp4");
+    std::vector<const char*> args = {VideoEncoder, "-hide_banner", "-loglevel", "error", "-nostdin",
+                                     "-framerate", fps.c_str(), "-i", frames.c_str(), "-an", "-c:v", "libx264",
+                                     "-preset", EncoderPreset, "-crf", EncoderQuality, "-pix_fmt", "yuv420p"};
+    if (mp4) args.insert(args.end(), {"-movflags", "+faststart"});
+    args.insert(args.end(), {"-f", mp4 ? "mp4" : "matroska", "-y", part.c_str(), nullptr});
+    PlatChild* encoder = PlatStartChild(args.data());
+    if (encoder && PlatFinishChild(encoder) == 0 && PlatRenameFile(part.c_str(), p.VideoPath)) return BatchResult::Done;
+    PlatDeleteFile(part.c_str());
+    return BatchResult::Failed;
 }

@@ -135,3 +135,29 @@ TEST(Parts, TheJoinRefusesWhatIsNotThisCommandsPartAndTheRerunCompletesIt) {
     Expect(0, options + "--join 4 " + view + " " + out);
     EXPECT_TRUE(DecodedFile(dir / "o.png").Pixels == DecodedFile(dir / "single.png").Pixels);
 }
+
+// A zoom video's frames in 3 shares of its keyframes are the single render's frames, and the
+// joined video file is the single render's file.
+TEST(Parts, VideoSharesMakeTheSingleRendersFramesAndVideo) {
+    ScratchFolder dir;
+    WriteView(dir / "view.zxp", SeahorseView(8));
+    const std::string options = "--size 64x48 --from 2 --to 6 --fps 10 --seconds-per-zoom 0.4 ";
+    const std::string view = " " + Quoted(dir / "view.zxp");
+    Expect(0, options + "--frames " + Quoted(dir / "one") + view);
+    Expect(0, options + "--zoom-video " + Quoted(dir / "one.mp4") + view);
+    for (const std::string& out : {"--frames " + Quoted(dir / "three"), "--zoom-video " + Quoted(dir / "three.mp4")}) {
+        EXPECT_EQ(Expect(1, options + out + " --missing 3" + view).Out, "0,1,2\n");
+        for (int i = 0; i < 3; ++i) Expect(0, options + out + " --part " + std::to_string(i) + "/3" + view);
+        EXPECT_EQ(Expect(0, options + out + " --missing 3" + view).Out, "");
+        Expect(0, options + out + " --join 3" + view);
+    }
+    const std::vector<std::string> frames = FolderEntries(dir / "one");
+    ASSERT_EQ(frames.size(), 17u);
+    EXPECT_EQ(FolderEntries(dir / "three"), frames);
+    for (const std::string& f : frames) EXPECT_EQ(ReadWholeFile(dir / ("three/" + f)), ReadWholeFile(dir / ("one/" + f))) << f;
+    EXPECT_EQ(ReadWholeFile(dir / "three.mp4"), ReadWholeFile(dir / "one.mp4"));
+    // A lost frame makes its share missing again, and the join refuses.
+    std::filesystem::remove(dir / "three.mp4.parts/000005.png");
+    EXPECT_EQ(Expect(1, options + "--zoom-video " + Quoted(dir / "three.mp4") + " --missing 3" + view).Out, "1\n");
+    Expect(1, options + "--zoom-video " + Quoted(dir / "three.mp4") + " --join 3" + view);
+}
