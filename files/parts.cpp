@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <thread>
@@ -27,6 +28,7 @@ constexpr int LengthLine = 13 + LengthDigits + 1;   // the key, the digits, the 
 constexpr int64_t LargestRecord = 65536;
 constexpr int64_t ReadPiece = int64_t(1) << 20;        // bytes read at a time
 constexpr int64_t AdlerPrime = 65521;
+constexpr int32_t BandsPerPart = 4, MinBandRows = 16;
 constexpr int64_t EncoderBytes = int64_t(8) << 20;     // pixels' bytes handed to the encoder at a time
 
 struct Record {
@@ -194,7 +196,10 @@ PartState CheckPart(const PartPlan& plan, int32_t index, std::string* why) {
 
 BatchResult WritePart(const PartPlan& plan, int32_t index, const PartRowSource& source) {
     const PartRows part = RowsOfPart(plan.Height, plan.Count, index);
-    const int32_t w = plan.Width, bandRows = std::min(plan.BandRows, part.Rows);
+    // A part in several bands keeps the encoder busy beside the computing; in one band its
+    // whole encoding would come after it.
+    const int32_t w = plan.Width;
+    const int32_t bandRows = std::min(plan.BandRows, std::max(MinBandRows, (part.Rows + BandsPerPart - 1) / BandsPerPart));
     std::vector<RgbPixel> bands[2];
     std::vector<uint8_t> rgb, above;
     try {
@@ -256,8 +261,10 @@ BatchResult WritePart(const PartPlan& plan, int32_t index, const PartRowSource& 
 
 BatchResult JoinParts(const PartPlan& plan, const char* path, std::string* why) {
     std::vector<Record> records(size_t(plan.Count));
-    for (int32_t i = 0; i < plan.Count; ++i)
+    for (int32_t i = 0; i < plan.Count; ++i) {
         if (OpenPart(plan, i, &records[size_t(i)], why) != PartState::Finished) return BatchResult::Failed;
+        records[size_t(i)].Text = std::string();   // the sums are all the join needs
+    }
     std::vector<char> buffer;
     try {
         buffer.resize(size_t(ReadPiece));
