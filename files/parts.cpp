@@ -170,7 +170,11 @@ std::string PartIdentity(const ViewParams& loaded, const char* pixelOptions) {
            "\noptions " + pixelOptions + "\n";
 }
 
-std::string PartsFolderOf(const char* picture) { return std::string(picture) + ".parts"; }
+std::string PartsFolderOf(const char* output) {
+    std::string folder(output);   // a frames folder may be named with a final separator
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == PlatPathSeparator())) folder.pop_back();
+    return folder + ".parts";
+}
 
 std::string PartFileName(const PartPlan& plan, int32_t index) {
     char name[48];

@@ -31,7 +31,7 @@ PartRows RowsOfPart(int32_t height, int32_t count, int32_t index);
 // values as its file holds them, and every option that changes pixels.
 std::string PartIdentity(const ViewParams& loaded, const char* pixelOptions);
 
-std::string PartsFolderOf(const char* picture);   // "OUT.png.parts"
+std::string PartsFolderOf(const char* output);   // "OUT.png.parts", "DIR.parts"
 std::string PartFileName(const PartPlan& plan, int32_t index);
 
 enum class PartState { Finished, Absent, Damaged, Foreign };

@@ -145,7 +145,7 @@ TEST(Parts, VideoSharesMakeTheSingleRendersFramesAndVideo) {
     const std::string view = " " + Quoted(dir / "view.zxp");
     Expect(0, options + "--frames " + Quoted(dir / "one") + view);
     Expect(0, options + "--zoom-video " + Quoted(dir / "one.mp4") + view);
-    for (const std::string& out : {"--frames " + Quoted(dir / "three"), "--zoom-video " + Quoted(dir / "three.mp4")}) {
+    for (const std::string& out : {"--frames " + Quoted(dir / "three/"), "--zoom-video " + Quoted(dir / "three.mp4")}) {
         EXPECT_EQ(Expect(1, options + out + " --missing 3" + view).Out, "0,1,2\n");
         for (int i = 0; i < 3; ++i) Expect(0, options + out + " --part " + std::to_string(i) + "/3" + view);
         EXPECT_EQ(Expect(0, options + out + " --missing 3" + view).Out, "");
@@ -156,6 +156,7 @@ TEST(Parts, VideoSharesMakeTheSingleRendersFramesAndVideo) {
     EXPECT_EQ(FolderEntries(dir / "three"), frames);
     for (const std::string& f : frames) EXPECT_EQ(ReadWholeFile(dir / ("three/" + f)), ReadWholeFile(dir / ("one/" + f))) << f;
     EXPECT_EQ(ReadWholeFile(dir / "three.mp4"), ReadWholeFile(dir / "one.mp4"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "three.parts"));   // beside the frames, not in them
     // A lost frame makes its share missing again, and the join refuses.
     std::filesystem::remove(dir / "three.mp4.parts/000005.png");
     EXPECT_EQ(Expect(1, options + "--zoom-video " + Quoted(dir / "three.mp4") + " --missing 3" + view).Out, "1\n");
