@@ -12,6 +12,7 @@
 #include <optional>
 #include <thread>
 #include "app/app.h"
+#include "app/render_parts.h"
 #include "engine/dispatch.h"
 #include "engine/work.h"
 #include "files/export.h"
@@ -56,7 +57,12 @@ void PrintUsage(FILE* to) {
                  "  --seconds-per-zoom S  seconds for each doubling of the zoom, %g to %g (default 1.0)\n"
                  "  --threads N    computing threads, 1 to %d (default: one per processor, at most %d)\n"
                  "  --kernel PATH  scalar, avx2 or avx512, for comparisons (default: the best the\n"
-                 "                 processor offers, as in the explorer)\n",
+                 "                 processor offers, as in the explorer)\n"
+                 "  --part I/N     compute only part I (0 to N - 1) into OUT.parts/; env/N takes I from a job\n"
+                 "                 engine (SLURM_ARRAY_TASK_ID, JOB_COMPLETION_INDEX, AWS_BATCH_JOB_ARRAY_INDEX,\n"
+                 "                 PARALLEL_SEQ)\n"
+                 "  --missing N    print the parts not yet finished, as 0,3,5 (exit 1 when any is missing)\n"
+                 "  --join N       join the N finished parts into OUT\n",
                  MinSide, MinSide, int(MaxPosterSide), int(MaxPosterSide), MaxWidth, MaxHeight, int(MaxSubPixels),
                  MaxFps, MinSecondsPerZoom, MaxSecondsPerZoom, MaxThreads, MaxThreads);
 }
@@ -74,6 +80,7 @@ struct RenderOptions {
     double      SecondsPerZoom = 1.0;
     const char* View = nullptr;
     const char* Out = nullptr;
+    PartsOptions Parts;
 };
 
 bool MakesVideo(const RenderOptions& o) { return o.Video || o.Frames; }
@@ -181,6 +188,9 @@ Verdict ParseOption(const char* a, const char* v, RenderOptions* o) {
     } else if (!std::strcmp(a, "--seconds-per-zoom")) {
         if (!ParseSeconds(v, &o->SecondsPerZoom))
             return UsageError("bad seconds per zoom \"%s\": give %g to %g", v, MinSecondsPerZoom, MaxSecondsPerZoom);
+    } else if (IsPartsOption(a)) {
+        std::string error;
+        if (!ParsePartsOption(a, v, &o->Parts, &error)) return UsageError("%s", error.c_str());
     } else {
         return UsageError("unknown option %s", a);
     }
@@ -310,8 +320,9 @@ void DrawVideoProgress() {
 
 // ---- The three kinds of output -------------------------------------------------------
 
-// Paints until the first picture is complete, as the explorer's message loop would.
-int RenderWindowPicture(const RenderOptions& o) {
+// Paints until the first picture is complete, as the explorer's message loop would; the exit
+// code when it cannot be.
+Verdict PaintWindowPicture() {
     while (Work.TilePos != TileIdle) {
         if (PlatCancelRequested()) {
             Fail("%s", "cancelled: nothing written");
@@ -321,6 +332,11 @@ int RenderWindowPicture(const RenderOptions& o) {
         DrawCycleProgress(false);
     }
     DrawCycleProgress(true);
+    return GoOn;
+}
+
+int RenderWindowPicture(const RenderOptions& o) {
+    if (const Verdict painted = PaintWindowPicture()) return *painted;
     const PlatResult written = WriteScreenPng(o.Out);
     if (!written) return CannotWrite(o.Out, written);
     std::printf("%s: %d x %d, %d threads, calculation time %.3f s\n", o.Out, Calc.WindowWidth,
@@ -375,7 +391,7 @@ Verdict CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVid
         // The last keyframe is computed one zoom deeper than its frame.
         if (to >= MaxZoom) return UsageError("a zoom video ends at zoom %d at the deepest: give --to", int(MaxZoom - 1));
         if (o.From >= to) return UsageError("--from %d must lie below the last frame's zoom %d", int(o.From), int(to));
-        *plan = ZoomVideoPlan{view, o.From, to, o.Width, o.Height, o.Fps, o.SecondsPerZoom, o.Video, o.Frames};
+        *plan = ZoomVideoPlan{view, o.From, to, o.Width, o.Height, o.Fps, o.SecondsPerZoom, o.Video, o.Frames, 0, 0};
         if (ZoomVideoFrames(*plan) > MaxVideoFrames)
             return UsageError("the video would have more than %d frames", int(MaxVideoFrames));
         return GoOn;
@@ -389,6 +405,39 @@ Verdict CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVid
     if (half >= PlaneReach)
         return UsageError("the picture reaches beyond the plane's range of +-%g: give a smaller size", PlaneReach);
     return GoOn;
+}
+
+// The parts of a picture: a poster's computed band by band, the window's picture cut from the
+// whole, which each part computes (it is small).
+int RenderPictureParts(const RenderOptions& o, bool window) {
+    char options[96];
+    if (window) std::snprintf(options, sizeof options, "--size %dx%d, the window's picture", o.Width, o.Height);
+    else std::snprintf(options, sizeof options, "--size %dx%d --scale %d --aa %d", o.Width, o.Height, o.Scale, o.Aa);
+    const int w = o.Width * o.Scale, h = o.Height * o.Scale;
+    PartsJob job{o.Out, w, h, PartIdentity(LoadedParams, options), o.Height, {}};
+    if (window) {
+        job.Rows = [w, painted = false](int32_t row0, int32_t rows, RgbPixel* out) mutable {
+            if (!painted && PaintWindowPicture()) return false;
+            painted = true;
+            std::memcpy(out, ScreenImage + size_t(row0) * size_t(w), size_t(rows) * size_t(w) * sizeof(RgbPixel));
+            return true;
+        };
+    } else {
+        const ViewParams view = FirstPictureView(LoadedParams);
+        BeginPoster(view, view.ld_Zoom + Log2Of(o.Scale), w, h, o.Aa);
+        job.BandRows = Poster.PieceHeight / Poster.Sub;
+        job.Rows = [w](int32_t row0, int32_t rows, RgbPixel* out) { return ComputePosterRows(row0, rows, out, w); };
+    }
+    return RunPictureParts(o.Parts, job, [](const char* name) -> const char* { return std::getenv(name); });
+}
+
+int RenderVideoParts(const RenderOptions& o, const ZoomVideoPlan& plan) {
+    char options[160];
+    std::snprintf(options, sizeof options, "%s --size %dx%d --from %d --to %d --fps %d --seconds-per-zoom %.17g",
+                  o.Video ? "--zoom-video" : "--frames", o.Width, o.Height, int(plan.From), int(plan.To), o.Fps,
+                  o.SecondsPerZoom);
+    return RunVideoParts(o.Parts, plan, PartIdentity(LoadedParams, options),
+                         [](const char* name) -> const char* { return std::getenv(name); });
 }
 
 // The frames folder is made when missing, and must take new files.
@@ -408,7 +457,8 @@ int main(int argc, char** argv) {
     const char* out = o.Video ? o.Video : o.Out;
     if (const PlatResult usable = out ? PlatOutputPlaceUsable(out) : PlatDone(); !usable)
         return CannotWrite(out, usable, ExitUsage);
-    if (o.Video && !PlatProgramAvailable(VideoEncoder))
+    const bool encodes = o.Parts.Mode == PartsMode::None || o.Parts.Mode == PartsMode::Join;   // parts make frames
+    if (o.Video && encodes && !PlatProgramAvailable(VideoEncoder))
         return Fail("%s", "ffmpeg is not installed (Debian package ffmpeg); --frames DIR writes the frames as PNG "
                           "files instead");
 
@@ -422,8 +472,9 @@ int main(int argc, char** argv) {
     if (Messages.LoadState != 1) return Fail("\"%s\" is not a valid view file", Messages.MessageFileName);
     Bar = Progress{PlatStderrIsTerminal(), ClockMs(), 0, 1, 0};
     int code = 0;
+    const bool parts = o.Parts.Mode != PartsMode::None;
     if (window) {
-        code = RenderWindowPicture(o);
+        code = parts ? RenderPictureParts(o, true) : RenderWindowPicture(o);
     } else {
         const ViewParams view = FirstPictureView(LoadedParams);
         ZoomVideoPlan plan{};
@@ -432,8 +483,10 @@ int main(int argc, char** argv) {
             Fail("cannot write frames into \"%s\": %s", o.Frames, usable.Reason);
             return ExitUsage;
         }
-        code = MakesVideo(o) ? RenderVideo(o, plan) : RenderPoster(o, view);
+        if (MakesVideo(o) && parts) code = RenderVideoParts(o, plan);
+        else code = MakesVideo(o) ? RenderVideo(o, plan) : parts ? RenderPictureParts(o, false) : RenderPoster(o, view);
     }
-    if (code == 0) std::printf("kernel path: %s\n", KernelPathName(Dispatch.Path));
+    if (code == 0 && (!parts || o.Parts.Mode == PartsMode::Part))   // the others print lists or join only
+        std::printf("kernel path: %s\n", KernelPathName(Dispatch.Path));
     return code;
 }

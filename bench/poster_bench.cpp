@@ -111,7 +111,7 @@ double ChildrenCpuSeconds() {
 void BM_ZoomVideo(benchmark::State& state) {
     const ViewParams view = FirstPictureView(ReadView("seahorse35"));
     const std::string out = Scratch("zentrix-bench-zoom.mp4");
-    ZoomVideoPlan plan{view, 0, 20, 1280, 720, 30, 1.0, out.c_str(), nullptr};
+    ZoomVideoPlan plan{view, 0, 20, 1280, 720, 30, 1.0, out.c_str(), nullptr, 0, 0};
     const double before = ChildrenCpuSeconds();
     for (auto _ : state)
         if (!MakeZoomVideo(plan)) state.SkipWithError("video not made (is ffmpeg installed?)");

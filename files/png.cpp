@@ -111,6 +111,9 @@ struct PngStream {
     std::vector<std::vector<uint8_t>> Parts;   // deflated parts waiting to be written
     std::vector<uint8_t> Idat;        // deflated bytes of the IDAT being filled
     bool     ZlibHeaderDone;
+    // Rows of a picture made in parts go to Sink as a bare deflate stream instead.
+    PngByteSink Sink;
+    void*    SinkContext;
 };
 
 namespace {
@@ -138,6 +141,7 @@ bool WriteChunk(PngStream* s, const char* type, const uint8_t* data, size_t leng
 
 // Adds bytes of the zlib stream, writing each IDAT chunk that fills up.
 bool PutStream(PngStream* s, const uint8_t* bytes, size_t length) {
+    if (s->Sink) return s->Sink(s->SinkContext, bytes, length) || Fail(s, PlatFailed("the rows could not be kept"));
     while (length > 0) {
         const size_t take = std::min(length, IdatChunkBytes - s->Idat.size());
         s->Idat.insert(s->Idat.end(), bytes, bytes + take);
@@ -231,7 +235,7 @@ bool DeflatePendingParts(PngStream* s) {
         const size_t from = size_t(k) * partBytes, bytes = std::min(partBytes, pendingBytes - from);
         const uint8_t* in = begin + from;
         const size_t dictionary = std::min(Window, size_t(in - s->Filtered.data()));
-        const bool last = end && k == parts - 1;
+        const bool last = end && k == parts - 1 && !s->Sink;
         if (!DeflatePart(in - dictionary, dictionary, in, bytes, last, s->Parts[size_t(k)])) ok = false;
     });
     if (!ok) return OutOfMemory(s);   // deflate fails only for want of memory
@@ -251,11 +255,7 @@ bool DeflatePendingParts(PngStream* s) {
 
 void Release(PngStream* s) { delete s; }
 
-}  // namespace
-
-PngStream* PngStart(const char* path, int width, int height, PlatResult* why) {
-    PlatResult ignored;
-    PlatResult& result = why ? *why : ignored;
+PngStream* NewStream(int width, int height, PlatResult& result) {
     result = PlatDone();
     if (width <= 0 || height <= 0 || width > LargestWidth || height > LargestHeight) {
         result = PlatFailed("a picture size PNG cannot hold");
@@ -282,6 +282,16 @@ PngStream* PngStart(const char* path, int width, int height, PlatResult* why) {
         result = PlatOutOfMemory();
         return nullptr;
     }
+    return s;
+}
+
+}  // namespace
+
+PngStream* PngStart(const char* path, int width, int height, PlatResult* why) {
+    PlatResult ignored;
+    PlatResult& result = why ? *why : ignored;
+    PngStream* s = NewStream(width, height, result);
+    if (!s) return nullptr;
     s->File = PlatBeginFile(path, &result);
     if (!s->File || !WriteHeader(s)) {
         if (s->File) result = s->Failure;
@@ -343,5 +353,43 @@ PlatResult WritePicturePng(const char* path, const RgbPixel* pixels, int width, 
             return result;
         }
     }
+    return PngFinish(s);
+}
+
+PngStream* PngStartRows(PngByteSink sink, void* context, int width, int rows, const uint8_t* above, PlatResult* why) {
+    PlatResult ignored;
+    PngStream* s = NewStream(width, rows, why ? *why : ignored);
+    if (!s) return nullptr;
+    s->Sink = sink;
+    s->SinkContext = context;
+    s->ZlibHeaderDone = true;
+    if (above) std::memcpy(s->Above.data(), above, s->RowBytes);
+    return s;
+}
+
+PlatResult PngFinishRows(PngStream* s, uint32_t* adler) {
+    if (s->RowsIn != s->Height || s->PendingRows != 0) Fail(s, PlatFailed("rows of the picture are missing"));
+    const PlatResult result = s->Failure;
+    *adler = uint32_t(s->Adler);
+    Release(s);
+    return result;
+}
+
+PlatResult PngAddDeflated(PngStream* s, const uint8_t* bytes, size_t length) {
+    if (s->Failure && !s->ZlibHeaderDone) PutZlibHeader(s);
+    if (s->Failure) PutStream(s, bytes, length);
+    return s->Failure;
+}
+
+PlatResult PngFinishDeflated(PngStream* s, uint32_t adler) {
+    // An empty last block with fixed codes closes the deflate stream.
+    const uint8_t lastBlock[2] = {0x03, 0x00};
+    const PlatResult added = PngAddDeflated(s, lastBlock, sizeof lastBlock);
+    if (!added) {
+        PngAbandon(s);
+        return added;
+    }
+    s->Adler = adler;
+    s->RowsIn = s->Height;
     return PngFinish(s);
 }

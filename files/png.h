@@ -2,6 +2,7 @@
 // no ancillary chunks, deflated at the highest level. Rows are encoded as they come, so a
 // picture far larger than memory can be written band by band.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include "platform/platform.h"
 
@@ -20,6 +21,19 @@ PlatResult PngAddRows(PngStream* s, const RgbPixel* pixels, int rows, int stride
 PlatResult PngFinish(PngStream* s);
 // Gives up: no file, an earlier file of the same name untouched; releases the stream.
 void PngAbandon(PngStream* s);
+
+// Pictures made in parts. A run of `rows` rows is deflated as the file would hold it, but as
+// a bare deflate stream without its last block, handed to `sink` piece by piece; `above` is
+// the RGB row before the run, null for the picture's first row. PngAddRows feeds it, and
+// PngFinishRows gives the Adler-32 of its filtered bytes (a failure, and the stream released,
+// if anything failed). A file started with PngStart then takes such runs in order with
+// PngAddDeflated, and PngFinishDeflated ends it with the Adler-32 of them all.
+using PngByteSink = bool (*)(void* context, const uint8_t* bytes, size_t length);
+PngStream* PngStartRows(PngByteSink sink, void* context, int width, int rows, const uint8_t* above,
+                        PlatResult* why = nullptr);
+PlatResult PngFinishRows(PngStream* s, uint32_t* adler);
+PlatResult PngAddDeflated(PngStream* s, const uint8_t* bytes, size_t length);
+PlatResult PngFinishDeflated(PngStream* s, uint32_t adler);
 
 // Writes a whole top-down image of width x height pixels, row stride width, the file whole
 // or not at all.

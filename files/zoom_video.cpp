@@ -1,6 +1,7 @@
 // files/zoom_video.cpp - a video zooming down to a view: keyframes computed at each whole
 // zoom, frames taken from them in linear light while the next keyframe computes.
 #include "files/zoom_video.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -33,7 +34,6 @@ struct FrameSink {
     PlatChild*           Encoder = nullptr;
     std::string          Part;     // the encoder's output until it is complete
     std::unique_ptr<uint8_t[]> Bytes;   // one frame as the encoder reads it
-    int32_t              Written = 0;
 };
 
 // A failure of the video encoder, told with its name.
@@ -65,7 +65,7 @@ PlatResult OpenSink(FrameSink& s) {
     return PlatFailed(text);
 }
 
-PlatResult PutFrame(FrameSink& s, const RgbPixel* frame) {
+PlatResult PutFrame(FrameSink& s, const RgbPixel* frame, int32_t index) {
     const ZoomVideoPlan& p = *s.Plan;
     const int pixels = p.Width * p.Height;
     PlatResult result = PlatDone();
@@ -75,10 +75,9 @@ PlatResult PutFrame(FrameSink& s, const RgbPixel* frame) {
             result = EncoderFailure("%s stopped reading the frames");
     } else {
         char name[PlatPathCapacity];
-        FrameFileName(p.FramesFolder, s.Written, name, sizeof name);
+        FrameFileName(p.FramesFolder, index, name, sizeof name);
         result = WritePicturePng(name, frame, p.Width, p.Height);
     }
-    if (result) s.Written++;
     return result;
 }
 
@@ -125,7 +124,7 @@ struct FrameMaker {
             const double scale = 2.0 * std::exp2(-z.Fraction);
             const double x0 = (2.0 * p.Width - p.Width * scale) / 2, y0 = (2.0 * p.Height - p.Height * scale) / 2;
             result = ResampleRegion(Light, x0, y0, scale, Frame.get(), p.Width, p.Height);
-            if (result) result = PutFrame(*Sink, Frame.get());
+            if (result) result = PutFrame(*Sink, Frame.get(), Next);
             if (!result) break;
             VideoProgress.FramesDone = Next + 1;
         }
@@ -145,8 +144,21 @@ void FrameFileName(const char* folder, int32_t frame, char* out, int outSize) {
     std::snprintf(out, size_t(outSize), "%s%c%06d.png", folder, PlatPathSeparator(), int(frame));
 }
 
+KeyframeRange KeyframesOfShare(const ZoomVideoPlan& p) {
+    const int32_t keys = p.To - p.From + 1, index = p.ShareCount ? p.ShareIndex : 0, count = p.ShareCount ? p.ShareCount : 1;
+    const int32_t first = p.From + int32_t(int64_t(index) * keys / count);
+    const int32_t last = p.From + int32_t(int64_t(index + 1) * keys / count) - 1;
+    // The first frame of keyframe k is the first i with i * span / intervals >= k - From.
+    const int64_t span = p.To - p.From, intervals = ZoomVideoFrames(p) - 1;
+    auto firstFrameOf = [&](int32_t key) {
+        return int32_t(std::min<int64_t>(intervals + 1, ((key - p.From) * intervals + span - 1) / span));
+    };
+    return KeyframeRange{first, last, firstFrameOf(first), firstFrameOf(last + 1)};
+}
+
 PlatResult MakeZoomVideo(const ZoomVideoPlan& p) {
-    VideoProgress.Keyframes = p.To - p.From + 1;
+    const KeyframeRange share = KeyframesOfShare(p);
+    VideoProgress.Keyframes = share.Last - share.First + 1;
     VideoProgress.KeyframesDone = 0;
     VideoProgress.Frames = ZoomVideoFrames(p);
     VideoProgress.FramesDone = 0;
@@ -155,6 +167,7 @@ PlatResult MakeZoomVideo(const ZoomVideoPlan& p) {
     FrameMaker maker;
     maker.Plan = &p;
     maker.Sink = &sink;
+    maker.Next = share.FirstFrame;
     std::unique_ptr<RgbPixel[]> keys[2];
     maker.Frame.reset(new (std::nothrow) RgbPixel[size_t(p.Width) * size_t(p.Height)]);
     for (auto& k : keys) k.reset(new (std::nothrow) RgbPixel[size_t(4) * size_t(p.Width) * size_t(p.Height)]);
@@ -162,15 +175,34 @@ PlatResult MakeZoomVideo(const ZoomVideoPlan& p) {
     PlatResult result = OpenSink(sink);
     if (!result) return CloseSink(sink, result);
     result = ComputeWhileUsing(
-        p.To - p.From + 1,
+        share.Last - share.First + 1,
         [&](int32_t i) {
-            // Keyframe From + i: the region of that zoom with twice the pixels along each side.
-            BeginPoster(p.View, p.From + i + 1, 2 * p.Width, 2 * p.Height, 1);
+            // Keyframe First + i: the region of that zoom with twice the pixels along each side.
+            BeginPoster(p.View, share.First + i + 1, 2 * p.Width, 2 * p.Height, 1);
             const bool computed = ComputePosterRows(0, 2 * p.Height, keys[i & 1].get(), 2 * p.Width);
             VideoProgress.KeyframesDone++;
             return computed;
         },
-        [&](int32_t i) { return maker.Run(p.From + i, keys[i & 1].get()); });
-    if (result && maker.Next != ZoomVideoFrames(p)) result = PlatFailed("frames are missing");
+        [&](int32_t i) { return maker.Run(share.First + i, keys[i & 1].get()); });
+    if (result && maker.Next != share.EndFrame) result = PlatFailed("frames are missing");
     return CloseSink(sink, result);
+}
+
+PlatResult EncodeFrameFiles(const ZoomVideoPlan& p, const char* folder) {
+    const std::string part = std::string(p.VideoPath) + PartSuffix, fps = std::to_string(p.Fps);
+    const std::string frames = std::string(folder) + PlatPathSeparator() + "%06d.png";
+    const bool mp4 = EndsWith(p.VideoPath, ".mp4");
+    std::vector<const char*> args = {VideoEncoder, "-hide_banner", "-loglevel", "error", "-nostdin",
+                                     "-framerate", fps.c_str(), "-i", frames.c_str(), "-an", "-c:v", "libx264",
+                                     "-preset", EncoderPreset, "-crf", EncoderQuality, "-pix_fmt", "yuv420p"};
+    if (mp4) args.insert(args.end(), {"-movflags", "+faststart"});
+    args.insert(args.end(), {"-f", mp4 ? "mp4" : "matroska", "-y", part.c_str(), nullptr});
+    PlatResult result = PlatDone();
+    PlatChild* encoder = PlatStartChild(args.data(), &result);
+    if (!encoder) return EncoderFailure("%s could not be started");
+    if (const int code = PlatFinishChild(encoder); code != 0)
+        result = code < 0 ? EncoderFailure("%s did not finish") : EncoderFailure("%s ended with exit code %d", code);
+    else result = PlatRenameFile(part.c_str(), p.VideoPath);
+    if (!result) PlatDeleteFile(part.c_str());
+    return result;
 }

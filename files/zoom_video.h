@@ -18,6 +18,9 @@ struct ZoomVideoPlan {
     double      SecondsPerZoom;
     const char* VideoPath;       // a .mp4 or .mkv file encoded by the video encoder, or null
     const char* FramesFolder;    // else numbered PNG frames (000000.png ...) in this folder
+    // A share of the video, for making it on several machines: the keyframes of part
+    // ShareIndex of ShareCount and their frames (ShareCount 0: the whole video).
+    int32_t     ShareIndex, ShareCount;
 };
 
 constexpr const char* VideoEncoder = "ffmpeg";   // the program that encodes video files
@@ -35,3 +38,13 @@ int32_t ZoomVideoFrames(const ZoomVideoPlan& plan);    // the first frame is at 
 void    FrameFileName(const char* folder, int32_t frame, char* out, int outSize);
 // Makes the video; a video file appears whole or not at all, frames each whole.
 PlatResult MakeZoomVideo(const ZoomVideoPlan& plan);
+
+// The keyframes of a share: whole keyframes, each in one share, so the shares together compute
+// no more than the whole video. Empty (First > Last) for a share beyond the keyframes.
+struct KeyframeRange {
+    int32_t First, Last;          // zooms
+    int32_t FirstFrame, EndFrame;   // the frames taken from them
+};
+KeyframeRange KeyframesOfShare(const ZoomVideoPlan& plan);
+// Encodes the frames folder's PNG frames into plan.VideoPath, which appears whole or not at all.
+PlatResult EncodeFrameFiles(const ZoomVideoPlan& plan, const char* folder);

@@ -172,6 +172,10 @@ PlatResult PlatOutputPlaceUsable(const char* path);
 bool PlatUserPicturesFolder(char* out, int outSize);
 // Reads at most maxBytes; returns the byte count, or -1 when the file cannot be read.
 int64_t PlatReadFile(const char* path, char* buffer, int64_t maxBytes);
+// For files read piece by piece: the size of a regular file (-1 when there is none), and at
+// most maxBytes from byte `offset` on (fewer at the end, -1 when it cannot be read).
+int64_t PlatFileSize(const char* path);
+int64_t PlatReadFileAt(const char* path, int64_t offset, char* buffer, int64_t maxBytes);
 // Writes the whole file or nothing: an existing file is replaced only after all bytes reached
 // the disk. Any failure leaves no partial file behind.
 PlatResult PlatWriteFile(const char* path, const void* data, int64_t bytes);

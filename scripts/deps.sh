@@ -4,7 +4,7 @@
 set -euo pipefail
 wanted=("$@")
 [ ${#wanted[@]} -gt 0 ] || wanted=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libstb-dev
-                                   zlib1g-dev libsdl2-dev xvfb xdotool x11-apps imagemagick ffmpeg)
+                                   zlib1g-dev libsdl2-dev xvfb xdotool x11-apps imagemagick ffmpeg parallel python3-yaml)
 need=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")

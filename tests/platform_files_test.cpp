@@ -87,6 +87,21 @@ TEST_F(Files, ReadStopsAtTheLimitAndRefusesFolders) {
     EXPECT_EQ(PlatReadFile(Sep == '/' ? "/dev/zero" : "NUL", buf, sizeof buf), -1);
 }
 
+TEST_F(Files, PiecesAreReadFromAnyOffsetAndTheSizeIsAFilesOnly) {
+    ASSERT_TRUE(PlatWriteFile(At("t").c_str(), "0123456789", 10));
+    EXPECT_EQ(PlatFileSize(At("t").c_str()), 10);
+    EXPECT_EQ(PlatFileSize(At("missing").c_str()), -1);
+    EXPECT_EQ(PlatFileSize(Folder().c_str()), -1);
+    char buf[16] = {};
+    EXPECT_EQ(PlatReadFileAt(At("t").c_str(), 3, buf, 4), 4);
+    EXPECT_EQ(std::string(buf, 4), "3456");
+    EXPECT_EQ(PlatReadFileAt(At("t").c_str(), 8, buf, 4), 2);   // fewer at the end
+    EXPECT_EQ(std::string(buf, 2), "89");
+    EXPECT_EQ(PlatReadFileAt(At("t").c_str(), 10, buf, 4), 0);
+    EXPECT_EQ(PlatReadFileAt(At("missing").c_str(), 0, buf, 4), -1);
+    EXPECT_EQ(PlatReadFileAt(Folder().c_str(), 0, buf, 4), -1);
+}
+
 TEST_F(Files, WriteReplacesAnExistingFileAndLeavesNothingElse) {
     ASSERT_TRUE(PlatWriteFile(At("v.zxp").c_str(), "old contents", 12));
     ASSERT_TRUE(PlatWriteFile(At("v.zxp").c_str(), "new", 3));

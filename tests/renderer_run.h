@@ -33,6 +33,7 @@ inline std::string Quoted(const std::string& text) {
 struct RunResult {
     int         Code;
     std::string Err;
+    std::string Out;
 };
 
 // Runs the renderer through the shell with the given argument words; `prefix` goes before the
@@ -42,7 +43,7 @@ inline RunResult RunRenderer(const std::string& args, const std::string& prefix 
     std::string command = prefix + Quoted(RendererPath());
     command += ' ' + args + " >" + Quoted(logs / "out") + " 2>" + Quoted(logs / "err");
     const int status = std::system(command.c_str());
-    return RunResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(logs / "err")};
+    return RunResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(logs / "err"), ReadWholeFile(logs / "out")};
 }
 
 // Starts the renderer without waiting; its output is dropped.

@@ -148,6 +148,32 @@ void SysSetError(SysError error) {
     errno = Errors[int(error)];
 }
 
+int64_t PlatFileSize(const char* path) {
+    struct stat st;
+    if (!path || stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return int64_t(st.st_size);
+}
+
+int64_t PlatReadFileAt(const char* path, int64_t offset, char* buffer, int64_t maxBytes) {
+    if (!path || !buffer || offset < 0 || maxBytes < 0) return -1;
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st;
+    int64_t got = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? 0 : -1;
+    while (got >= 0 && got < maxBytes) {
+        const int64_t left = maxBytes - got;
+        ssize_t r = pread(fd, buffer + got, size_t(left > (1 << 30) ? (1 << 30) : left), off_t(offset + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            if (r < 0) got = -1;
+            break;
+        }
+        got += r;
+    }
+    close(fd);
+    return got;
+}
+
 namespace {
 // strerror_r comes in two kinds, the GNU one returning its text and the XSI one filling buf.
 [[maybe_unused]] const char* ErrorText(char* text, const char*) { return text; }

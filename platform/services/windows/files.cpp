@@ -136,6 +136,32 @@ void SysSetError(SysError error) {
     SetLastError(Errors[int(error)]);
 }
 
+int64_t PlatFileSize(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || !*path || !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    return int64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+int64_t PlatReadFileAt(const char* path, int64_t offset, char* buffer, int64_t maxBytes) {
+    if (!path || !*path || !buffer || offset < 0 || maxBytes < 0) return -1;
+    HANDLE h = CreateFileA(path, GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    int64_t got = OnDisk(h) && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) ? 0 : -1;
+    while (got >= 0 && got < maxBytes) {
+        DWORD read = 0;
+        const int64_t left = maxBytes - got;
+        if (!ReadFile(h, buffer + got, left > LargestPiece ? LargestPiece : (DWORD)left, &read, nullptr)) got = -1;
+        else if (read == 0) break;
+        else got += read;
+    }
+    CloseHandle(h);
+    return got;
+}
+
 PlatResult PlatSystemFailure() {
     const DWORD error = GetLastError();
     char text[PlatReasonCapacity] = "";
