@@ -77,11 +77,11 @@ void Credit() {
     Redraw();
 }
 void ColourUp() {
-    View.Color = HeldColor(View.Color * 1.1);
+    View.Color = HeldColour(View.Color * 1.1);
     Redraw();
 }
 void ColourDown() {
-    View.Color = HeldColor(View.Color / 1.1);
+    View.Color = HeldColour(View.Color / 1.1);
     Redraw();
 }
 void OffsetUp() {

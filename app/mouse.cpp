@@ -114,7 +114,7 @@ void HandleMouseMove(uint32_t x, uint32_t y) {
     Input.DragMoved = 1;
     if (PointInBox(ColorBar)) {
         double f = std::exp(ColourDragExponent * std::abs(Input.DragDX) / Calc.WindowWidth);
-        View.Color = HeldColor(Input.DragDX >= 0 ? Input.PressColor * f : Input.PressColor / f);
+        View.Color = HeldColour(Input.DragDX >= 0 ? Input.PressColor * f : Input.PressColor / f);
         Redraw();
     } else {
         PostCommand(CmdPanPreview);
@@ -157,7 +157,7 @@ void HoldTimerTick() {
 void HandleWheel(int16_t delta) {
     if (!CycleIdle() || Display.Minimised) return;
     // One message is one step, however far the wheel turned.
-    View.Color = HeldColor(delta < 0 ? View.Color / WheelFactor : View.Color * WheelFactor);
+    View.Color = HeldColour(delta < 0 ? View.Color / WheelFactor : View.Color * WheelFactor);
     Redraw();
 }
 

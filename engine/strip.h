@@ -102,7 +102,7 @@ public:
     // The tile's first column is strip 1's, and its rows take the vertical start of strip 1.
     explicit StripWalk(int)
         : x1(TileRows.X1), x2(TileRows.X2), y2(TileRows.Y2), row(x2 >= x1 ? TakeTileRow() : y2 + 1), col(x1),
-          width(Calc.WindowWidth), iteration(View.Iteration), color(View.Color), offset(View.Offset),
+          width(Calc.WindowWidth), iteration(View.Iteration), colour(View.Color), offset(View.Offset),
           startX(A::StartX(1)), cx(startX), cy(RowStart(row)) {
         PrefetchRow(row);
     }
@@ -269,7 +269,7 @@ public:
     // As Store, with the pixel's colour already known.
     void StoreColoured(int c, int r, int32_t n, uint32_t colour) { StorePixelColoured(c, r, n, width, colour); }
 
-    uint32_t Colour(int32_t n) const { return CountColourWith(n, iteration, color, offset); }
+    uint32_t Colour(int32_t n) const { return CountColourWith(n, iteration, colour, offset); }
 
 private:
     // Not const: a kernel may work on a copy of the walk and assign it back.
@@ -277,7 +277,7 @@ private:
     int row, col;                       // the walk's cursor: the next pixel to look at
     int width;
     int32_t iteration;
-    double color;
+    double colour;
     uint32_t offset;
     typename A::Coord startX;
     typename A::Coord cx, cy;           // coordinates of the cursor's pixel

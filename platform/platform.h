@@ -43,12 +43,12 @@ enum : uint32_t {
 };
 
 // The two colour orders: brushes and pixel reads are COLORREF values, images hold RGB pixels.
-typedef uint32_t ColorRef;   // 0x00BBGGRR
+typedef uint32_t ColourRef;   // 0x00BBGGRR
 typedef uint32_t RgbPixel;   // 0x00RRGGBB
 constexpr int PlatBytesPerPixel = int(sizeof(RgbPixel));   // of an image in memory and on the screen
 constexpr int PlatBitsPerPixel = 8 * PlatBytesPerPixel;
 
-constexpr ColorRef CLR_INVALID = 0xFFFFFFFF;   // a pixel read outside the window
+constexpr ColourRef CLR_INVALID = 0xFFFFFFFF;   // a pixel read outside the window
 
 struct PlatMsg {
     uint32_t  message;
@@ -118,9 +118,9 @@ bool PlatPaintPending();             // GetQueueStatus(QS_PAINT) != 0
 void PlatBeginPaint();               // validates the window
 void PlatEndPaint();                 // presents what the paint drew
 
-void     PlatFillRect(int left, int top, int right, int bottom, ColorRef colour);
-void     PlatSetPixel(int x, int y, ColorRef colour);
-ColorRef PlatGetPixel(int x, int y);            // CLR_INVALID outside the window
+void     PlatFillRect(int left, int top, int right, int bottom, ColourRef colour);
+void     PlatSetPixel(int x, int y, ColourRef colour);
+ColourRef PlatGetPixel(int x, int y);            // CLR_INVALID outside the window
 // SetDIBitsToDevice for a top-down 32-bit image of imageW x imageH pixels (0x00RRGGBB):
 // ySrc is measured from the image's bottom edge, as that call does even for top-down rows.
 void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySrc,

@@ -38,10 +38,10 @@ uint32_t CountColour(int32_t count) {
 void AutoColorScale() {
     if (View.Color == View.Alt_Color) {
         float scale = 4.0f - float(View.ld_Zoom) * 0.06f;
-        double color = scale;
-        if (color < 1.0) color = 1.0;
-        View.Color = color;
-        View.Alt_Color = color;
+        double colour = scale;
+        if (colour < 1.0) colour = 1.0;
+        View.Color = colour;
+        View.Alt_Color = colour;
     } else {
         View.Alt_Color = 0;   // a colour scale set by hand stays until the automatic one is re-engaged
     }
@@ -88,7 +88,7 @@ void MeasureAndColour() {
 
     // Shifting the counts keeps every escape step, and so every colour, under the new limit.
     const int32_t iteration = View.Iteration;
-    const double color = View.Color;
+    const double colour = View.Color;
     const uint32_t offset = View.Offset;
     for (int row = 0; row < h; ++row) {
         for (int col = 0; col < w; ++col) {
@@ -97,21 +97,21 @@ void MeasureAndColour() {
             if (c != 0) c += delta;
             if (c < 0) c = 0;
             NAt(col, row) = static_cast<int32_t>(c);
-            pixel = CountColourWith(static_cast<int32_t>(c), iteration, color, offset);
+            pixel = CountColourWith(static_cast<int32_t>(c), iteration, colour, offset);
         }
     }
 }
 
 bool CheckColorRange() {
     // Asked so that a NaN scale is clamped too rather than drawing the picture black.
-    if (!(View.Color < ColorTooLarge)) {
+    if (!(View.Color < ColourTooLarge)) {
         View.Color = 1.0001e9;
-        Messages.MessageCode = MsgColorMax;
+        Messages.MessageCode = MsgColourMax;
         return false;
     }
-    if (View.Color <= ColorTooSmall) {
+    if (View.Color <= ColourTooSmall) {
         View.Color = 9.999e-10;
-        Messages.MessageCode = MsgColorMin;
+        Messages.MessageCode = MsgColourMin;
         return false;
     }
     return true;
@@ -120,17 +120,17 @@ bool CheckColorRange() {
 void RecolourCounts() {
     const int w = Calc.WindowWidth, h = Calc.WindowHeight;
     const int32_t iteration = View.Iteration;
-    const double color = View.Color;
+    const double colour = View.Color;
     const uint32_t offset = View.Offset;
     for (int row = 0; row < h; ++row) {
         const int32_t* counts = &NAt(0, row);
         uint32_t* pixels = &ScreenImage[w * row];
-        for (int col = 0; col < w; ++col) pixels[col] = CountColourWith(counts[col], iteration, color, offset);
+        for (int col = 0; col < w; ++col) pixels[col] = CountColourWith(counts[col], iteration, colour, offset);
     }
 }
 
-double HeldColor(double color) {
-    if (!(color < ColorTooLarge)) return ColorTooLarge;
-    if (color <= ColorTooSmall) return ColorTooSmall;
-    return color;
+double HeldColour(double colour) {
+    if (!(colour < ColourTooLarge)) return ColourTooLarge;
+    if (colour <= ColourTooSmall) return ColourTooSmall;
+    return colour;
 }

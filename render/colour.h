@@ -11,12 +11,12 @@ void     BuildPalette();
 uint32_t CountColour(int32_t count);     // under the live Iteration, Color and Offset
 void     AutoColorScale();
 void     MeasureAndColour();             // ScreenImage holds raw counts on entry
-bool     CheckColorRange();              // clamps Color, sets MsgColorMax / MsgColorMin
+bool     CheckColorRange();              // clamps Color, sets MsgColourMax / MsgColourMin
 // The colour scales at which CheckColorRange steps in.
-constexpr double ColorTooLarge = 1.1e9;
-constexpr double ColorTooSmall = 9.091e-10;
+constexpr double ColourTooLarge = 1.1e9;
+constexpr double ColourTooSmall = 9.091e-10;
 // A scale a command has just multiplied or divided, held at those edges: however many steps
 // come before the next Recolour, the scale never reaches zero, infinity or NaN, and that
 // Recolour clamps and reports it as it would have anyway.
-double   HeldColor(double color);
+double   HeldColour(double colour);
 void     RecolourCounts();               // ScreenImage = CountColour(N_array) for every pixel

@@ -43,7 +43,7 @@ engine/kernel_double.h @@ return s >= 4.0; @@ return s > 4.0; @@ engine_kernels_
 render/colour.cpp @@ return static_cast<uint32_t>(std::llrint((double(hi) - double(lo)) * x + double(lo))); @@ return static_cast<uint32_t>((double(hi) - double(lo)) * x + double(lo)); @@ engine_colour_test
 render/colour.cpp @@ double sum = 0, divisor = 1; @@ double sum = 0, divisor = 0; @@ engine_colour_test
 render/colour.cpp @@ if (c != 0) c += delta; @@ c += delta; @@ engine_colour_test
-render/colour.cpp @@ if (View.Color <= ColorTooSmall) { @@ if (View.Color < ColorTooSmall) { @@ engine_colour_test
+render/colour.cpp @@ if (View.Color <= ColourTooSmall) { @@ if (View.Color < ColourTooSmall) { @@ engine_colour_test
 render/history.cpp @@ bool undoLowering = cur.Iteration > View.Iteration @@ bool undoLowering = cur.Iteration >= View.Iteration @@ app_test preview_cycle_mt_test
 render/history.cpp @@ Cycle.HistoryIndex = (Cycle.HistoryIndex + 1) % HistorySlots; @@ Cycle.HistoryIndex = (Cycle.HistoryIndex + 1) % (HistorySlots - 1); @@ app_test preview_cycle_mt_test
 render/shortcut.cpp @@ | n[Block * CountStride + Block]) != 0) continue; @@ ) != 0) continue; @@ shortcut_decision_test

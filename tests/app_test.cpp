@@ -18,8 +18,8 @@
 #include "ui/text.h"
 
 namespace {
-uint32_t Rgb(uint32_t colorref) {
-    return ((colorref & 0xFF) << 16) | (colorref & 0xFF00) | ((colorref >> 16) & 0xFF);
+uint32_t Rgb(uint32_t colourref) {
+    return ((colourref & 0xFF) << 16) | (colourref & 0xFF00) | ((colourref >> 16) & 0xFF);
 }
 
 // A view far outside the set: every pixel escapes within a few steps, whatever the limit.

@@ -82,13 +82,13 @@ TEST(Setup, NumberFormatTable) {
 
 TEST(Setup, AutomaticColourScale) {
     View1024();
-    const struct { int zoom; double color; } cases[] = {
+    const struct { int zoom; double colour; } cases[] = {
         {0, 4.0}, {10, double(3.4f)}, {20, 2.8000001907348633}, {50, 1.0}, {51, 1.0}};
     for (auto c : cases) {
         View.Color = View.Alt_Color = 4.0;
         ModeAt(c.zoom);
-        EXPECT_EQ(View.Color, c.color) << c.zoom;
-        EXPECT_EQ(View.Alt_Color, c.color) << c.zoom;
+        EXPECT_EQ(View.Color, c.colour) << c.zoom;
+        EXPECT_EQ(View.Alt_Color, c.colour) << c.zoom;
     }
     View.Color = 5, View.Alt_Color = 4;
     ModeAt(20);

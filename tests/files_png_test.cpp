@@ -49,7 +49,7 @@ TEST(WriteScreenPng, DecodesToTheWindowSizeAndTheExactColours) {
     EXPECT_EQ(d.Width, 37u);
     EXPECT_EQ(d.Height, 23u);
     EXPECT_EQ(d.BitDepth, 8);
-    EXPECT_EQ(d.ColorType, PngTruecolour);
+    EXPECT_EQ(d.ColourType, PngTruecolour);
     EXPECT_EQ(d.Interlace, PngNoInterlace);
     ASSERT_EQ(d.Pixels.size(), 37u * 23);
     for (int i = 0; i < 37 * 23; ++i) ASSERT_EQ(d.Pixels[i], ScreenImage[i]) << "pixel " << i;

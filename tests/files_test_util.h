@@ -68,7 +68,7 @@ inline std::vector<std::string> FolderEntries(const std::filesystem::path& folde
 // A PNG file decoded by stb_image, a decoder of its own; pixels only for 8-bit RGB.
 struct Decoded {
     uint32_t Width = 0, Height = 0;
-    int BitDepth = 0, ColorType = 0, Interlace = 0;
+    int BitDepth = 0, ColourType = 0, Interlace = 0;
     std::vector<uint32_t> Pixels;   // 0x00RRGGBB
 };
 constexpr int PngTruecolour = 2, PngNoInterlace = 0;   // IHDR's colour type and interlace method
@@ -84,7 +84,7 @@ inline bool Decode(const std::string& file, Decoded* d) {
     d->Width = BigEndian32(file, 16);
     d->Height = BigEndian32(file, 20);
     d->BitDepth = uint8_t(file[24]);
-    d->ColorType = uint8_t(file[25]);
+    d->ColourType = uint8_t(file[25]);
     d->Interlace = uint8_t(file[28]);
     int w = 0, h = 0, channels = 0;
     stbi_uc* rgb = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(file.data()), int(file.size()), &w, &h,

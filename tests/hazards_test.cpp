@@ -34,7 +34,7 @@ TEST(Hazard, NoRunOfColourStepsLeavesTheRangeTheGuardReports) {
     View.Color = 1e300;                       // far beyond any command, to show the hold
     for (int i = 0; i < 1000; i++) HeadlessWheel(120);
     PumpInput(1000);
-    EXPECT_EQ(View.Color, ColorTooLarge);
+    EXPECT_EQ(View.Color, ColourTooLarge);
     PumpUntilPictureDone();
     EXPECT_EQ(View.Color, 1.0001e9);
     EXPECT_EQ(StripFill(), RedStrip);

@@ -230,7 +230,7 @@ struct Soak {
         ASSERT_GE(View.CPU_Prev, 0);
         ASSERT_LE(View.CPU_Prev, 8);
         ASSERT_LT(View.Offset, 256u);
-        ASSERT_TRUE(View.Color >= ColorTooSmall && View.Color <= ColorTooLarge) << View.Color;
+        ASSERT_TRUE(View.Color >= ColourTooSmall && View.Color <= ColourTooLarge) << View.Color;
         ASSERT_TRUE(std::isfinite(View.Alt_Color));
         ASSERT_LT(std::abs(Input.DragDX), Calc.WindowWidth);
         ASSERT_LT(std::abs(Input.DragDY), Calc.WindowHeight);

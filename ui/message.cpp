@@ -11,7 +11,7 @@ MessageState Messages;
 
 namespace {
 
-constexpr ColorRef MessageWhite = 0xFFFFFF;
+constexpr ColourRef MessageWhite = 0xFFFFFF;
 constexpr int MessageMs = 3000;
 
 struct FixedMessage {
@@ -27,8 +27,8 @@ constexpr FixedMessage FixedMessages[] = {
     {MsgIterationMax, false, "#<LIMI@[T max@[. Iter@[a@[t@[ion"},
     {MsgZoomMin, false, "#<LIMI@[T min@[. Zoom"},
     {MsgZoomMax, false, "#<LIMI@[T max@[. Zoom"},
-    {MsgColorMax, false, "#<LIMI@[T max@[. Co@[lo@]r"},
-    {MsgColorMin, false, "#<LIMI@[T min@[. Co@[lo@]r"},
+    {MsgColourMax, false, "#<LIMI@[T max@[. Co@[lo@]r"},
+    {MsgColourMin, false, "#<LIMI@[T min@[. Co@[lo@]r"},
     {MsgThresholdMax, false, "#<LIMI@[T max@[. @[Thresho@[ld"},
     {MsgThresholdMin, false, "#<LIMI@[T min@[. @[Thresho@[ld"},
 };
@@ -59,7 +59,7 @@ MessageLine LoadMessageFor(uint8_t loadState, const char* fileName) {
     return MessageLine{};
 }
 
-void DrawMessageStrip(ColorRef brush, const char* text) {
+void DrawMessageStrip(ColourRef brush, const char* text) {
     const ScreenBox& s = MessageStrip;
     DrawFrame(s.Left, s.Right, s.Top, s.Bottom, Brushes.DarkBrush);
     DrawFrame(s.Left + 1, s.Right - 1, s.Top + 1, s.Bottom - 1, Brushes.GreyBrush);

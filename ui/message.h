@@ -13,8 +13,8 @@ enum : uint8_t {
     MsgIterationMax    = 5,
     MsgZoomMin         = 6,
     MsgZoomMax         = 87,
-    MsgColorMax        = 91,
-    MsgColorMin        = 92,
+    MsgColourMax        = 91,
+    MsgColourMin        = 92,
     MsgThresholdMax    = 93,
     MsgThresholdMin    = 94,
     MsgShown           = 255,   // a message is on the screen (any code from 128 on counts so)
@@ -33,7 +33,7 @@ struct MessageState {
 extern MessageState Messages;
 
 void ShowMessage();               // draws the pending message and starts the removal timer
-void DrawMessageStrip(ColorRef brush, const char* text);
+void DrawMessageStrip(ColourRef brush, const char* text);
 
 // The text of a message and the colour of its strip, as pure data for the drawing and the
 // tests. Present is false for a code without a text.

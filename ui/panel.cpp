@@ -82,8 +82,8 @@ PanelText NumberFormatText(uint8_t numberMode, bool wideRange, uint8_t fpuMode, 
 }
 
 // Written from the single-precision value, with as many decimals as keep four digits.
-PanelText ColourText(double color, uint32_t offset) {
-    const float c = float(color);
+PanelText ColourText(double colour, uint32_t offset) {
+    const float c = float(colour);
     PanelText t;
     if (c >= 0.09995f && c < 0.9995f) t = Format("%6.3f", double(c));
     else if (c >= 0.9995f && c < 9.995f) t = Format("%5.2f", double(c));

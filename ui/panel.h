@@ -25,7 +25,7 @@ PanelText ZoomText(int32_t ldZoom);
 // Number format in use and the zoom range it covers, e.g. "53 FPU (up#=to 2^45)".
 PanelText NumberFormatText(uint8_t numberMode, bool wideRange, uint8_t fpuMode, int32_t cpuPrev);
 // Colour scale in single precision (" 4.00", " 1.00E+03"), then "#>@D" and Offset / 16.
-PanelText ColourText(double color, uint32_t offset);
+PanelText ColourText(double colour, uint32_t offset);
 // "OFF", "s@[t@[andby", "pass@[ive" or "ak@[t@[ive".
 PanelText AutomaticText(uint8_t automatic, uint32_t insideCount, uint8_t recomputeAll);
 // Time text and unit with the blank between: "- ", "999 ms", "1.000 sec", "1235 sec".

@@ -23,7 +23,7 @@ void ReleaseBrushes() {
     Brushes.RedBrush = 0;
 }
 
-void DrawText(int32_t x, int32_t y, ColorRef colour, const char* text) {
+void DrawText(int32_t x, int32_t y, ColourRef colour, const char* text) {
     int length = TextLength(text);
     int32_t pen = x;
     for (int pos = 0; pos < length;) {
@@ -40,13 +40,13 @@ void DrawText(int32_t x, int32_t y, ColorRef colour, const char* text) {
 
 // Four fills in this order; the top and bottom rows stop one pixel short of the right
 // edge, which the right column covers.
-void DrawFrame(int32_t left, int32_t right, int32_t top, int32_t bottom, ColorRef brush) {
+void DrawFrame(int32_t left, int32_t right, int32_t top, int32_t bottom, ColourRef brush) {
     PlatFillRect(left, top, left + 1, bottom + 1, brush);
     PlatFillRect(right, top, right + 1, bottom + 1, brush);
     PlatFillRect(left, top, right, top + 1, brush);
     PlatFillRect(left, bottom, right, bottom + 1, brush);
 }
 
-void FillBox(int32_t left, int32_t right, int32_t top, int32_t bottom, ColorRef brush) {
+void FillBox(int32_t left, int32_t right, int32_t top, int32_t bottom, ColourRef brush) {
     PlatFillRect(left, top, right + 1, bottom + 1, brush);
 }

@@ -6,8 +6,8 @@
 
 Canvas WindowCanvas;
 
-uint32_t RgbFromColorref(uint32_t c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-uint32_t ColorrefFromRgb(uint32_t rgb) { return RgbFromColorref(rgb); }   // the swap is its own inverse
+uint32_t RgbFromColourref(uint32_t c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+uint32_t ColourrefFromRgb(uint32_t rgb) { return RgbFromColourref(rgb); }   // the swap is its own inverse
 
 bool CanvasOpen(int w, int h) {
     if (w <= 0 || h <= 0 || (int64_t)w * h > CanvasCapacity) return false;
@@ -46,14 +46,14 @@ bool CanvasTakeDirty(int* left, int* top, int* right, int* bottom) {
     return true;
 }
 
-void PlatFillRect(int left, int top, int right, int bottom, uint32_t colorref) {
+void PlatFillRect(int left, int top, int right, int bottom, uint32_t colourref) {
     Canvas& c = WindowCanvas;
     if (left < 0) left = 0;
     if (top < 0) top = 0;
     if (right > c.Width) right = c.Width;
     if (bottom > c.Height) bottom = c.Height;
     if (right <= left || bottom <= top) return;
-    const uint32_t rgb = RgbFromColorref(colorref);
+    const uint32_t rgb = RgbFromColourref(colourref);
     for (int y = top; y < bottom && !c.NoPixels; y++) {
         uint32_t* row = c.Pixels + (size_t)y * c.Width;
         for (int x = left; x < right; x++) row[x] = rgb;
@@ -65,15 +65,15 @@ static bool Inside(int x, int y) {
     return x >= 0 && y >= 0 && x < WindowCanvas.Width && y < WindowCanvas.Height;
 }
 
-void PlatSetPixel(int x, int y, uint32_t colorref) {
+void PlatSetPixel(int x, int y, uint32_t colourref) {
     if (!Inside(x, y)) return;
-    if (!WindowCanvas.NoPixels) WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x] = RgbFromColorref(colorref);
+    if (!WindowCanvas.NoPixels) WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x] = RgbFromColourref(colourref);
     CanvasMarkDirty(x, y, x + 1, y + 1);
 }
 
 uint32_t PlatGetPixel(int x, int y) {
     if (!Inside(x, y) || WindowCanvas.NoPixels) return CLR_INVALID;
-    return ColorrefFromRgb(WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x]);
+    return ColourrefFromRgb(WindowCanvas.Pixels[(size_t)y * WindowCanvas.Width + x]);
 }
 
 void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySrc,

@@ -23,5 +23,5 @@ void CanvasMarkAllDirty();
 // Hands out the drawn area and starts collecting afresh; false when nothing was drawn.
 bool CanvasTakeDirty(int* left, int* top, int* right, int* bottom);
 
-uint32_t RgbFromColorref(uint32_t colorref);   // 0x00BBGGRR -> 0x00RRGGBB
-uint32_t ColorrefFromRgb(uint32_t rgb);
+uint32_t RgbFromColourref(uint32_t colourref);   // 0x00BBGGRR -> 0x00RRGGBB
+uint32_t ColourrefFromRgb(uint32_t rgb);

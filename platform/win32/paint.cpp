@@ -7,7 +7,7 @@ namespace {
 // window's life. A colour beyond the table gets a brush for the one fill.
 constexpr int BrushCapacity = 16;
 struct BrushEntry {
-    ColorRef Colour;
+    ColourRef Colour;
     HBRUSH   Brush;
 };
 
@@ -19,7 +19,7 @@ struct PaintState {
 };
 PaintState Paint;
 
-HBRUSH KeptBrush(ColorRef colour) {
+HBRUSH KeptBrush(ColourRef colour) {
     for (int i = 0; i < Paint.BrushCount; i++)
         if (Paint.Brushes[i].Colour == colour) return Paint.Brushes[i].Brush;
     if (Paint.BrushCount == BrushCapacity) return nullptr;
@@ -52,7 +52,7 @@ void PlatEndPaint() {
     Paint.Dc = nullptr;
 }
 
-void PlatFillRect(int left, int top, int right, int bottom, ColorRef colour) {
+void PlatFillRect(int left, int top, int right, int bottom, ColourRef colour) {
     if (!Paint.Dc) return;
     const RECT r{left, top, right, bottom};
     if (HBRUSH kept = KeptBrush(colour)) {
@@ -65,11 +65,11 @@ void PlatFillRect(int left, int top, int right, int bottom, ColorRef colour) {
     DeleteObject(once);
 }
 
-void PlatSetPixel(int x, int y, ColorRef colour) {
+void PlatSetPixel(int x, int y, ColourRef colour) {
     if (Paint.Dc) SetPixelV(Paint.Dc, x, y, colour);
 }
 
-ColorRef PlatGetPixel(int x, int y) { return Paint.Dc ? GetPixel(Paint.Dc, x, y) : CLR_INVALID; }
+ColourRef PlatGetPixel(int x, int y) { return Paint.Dc ? GetPixel(Paint.Dc, x, y) : CLR_INVALID; }
 
 void PlatSetDIBitsToDevice(int xDest, int yDest, int w, int h, int xSrc, int ySrc,
                            const RgbPixel* image, int imageW, int imageH) {

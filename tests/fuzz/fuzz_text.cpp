@@ -12,7 +12,7 @@
 namespace {
 constexpr int CanvasW = 96, CanvasH = 40;   // small, so every input can be checked pixel by pixel
 constexpr int Margin = 48;                  // positions reach this far past every edge
-constexpr ColorRef Ink = 0x00FFFFFF;
+constexpr ColourRef Ink = 0x00FFFFFF;
 
 intptr_t QuietProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (message == WM_PAINT) return 0;

@@ -10,9 +10,11 @@
 
 namespace {
 constexpr int DirectoryBytes = 6, EntryBytes = 16, HeaderBytes = 40;
+constexpr int IconBytesPerPixel = 4;   // blue, green, red, alpha
 // The 1-bit transparency mask that follows the pixels, each row padded to 32 bits.
 constexpr int MaskRowBytes = (IconSize + 31) / 32 * 4;
-constexpr int ImageBytes = HeaderBytes + IconSize * IconSize * 4 + IconSize * MaskRowBytes;
+constexpr int PixelBytes = IconSize * IconSize * IconBytesPerPixel;
+constexpr int ImageBytes = HeaderBytes + PixelBytes + IconSize * MaskRowBytes;
 
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(uint8_t(v));
@@ -32,7 +34,7 @@ std::vector<uint8_t> IconFile() {
     // The image: a bitmap header of twice the height (pixels and mask), rows bottom-up.
     Put32(out, HeaderBytes), Put32(out, IconSize), Put32(out, 2 * IconSize);
     Put16(out, 1), Put16(out, 32);
-    Put32(out, 0), Put32(out, IconSize * IconSize * 4 + IconSize * MaskRowBytes);
+    Put32(out, 0), Put32(out, PixelBytes + IconSize * MaskRowBytes);
     Put32(out, 0), Put32(out, 0), Put32(out, 0), Put32(out, 0);
     for (int y = IconSize - 1; y >= 0; y--)
         for (int x = 0; x < IconSize; x++) Put32(out, IconPixel(x, y));   // 0xAARRGGBB is B, G, R, A in memory
