@@ -82,43 +82,87 @@ struct EmulDouble : DoubleLanes<EmulDoubleOps<W>> {
     static constexpr bool StoreRuns = R;
 };
 
-// The IFMA Fixed60 kernel's lanes: the vector pass on emulated instructions. Sums wrap, so an
-// escaped orbit may come back into range; its mark is sticky.
-template <int B, int P>
-struct EmulFixed60 {
-    typedef Fixed60Arith Arith;
-    typedef EmulIfmaOps::Vec Vec;
-    static constexpr int Width = 8, Vectors = 4, Batch = B, Patience = P, Sieve = 0;
+// The IFMA kernels' lanes on emulated instructions, written once over the form of a
+// coordinate as the kernels' are. Sums wrap, so an escaped orbit may come back into range;
+// its mark is sticky.
+template <class C, int V, int B, int P>
+struct EmulIfmaLanes {
+    typedef typename C::Arith Arith;
+    typedef typename C::Coord Coord;
+    typedef typename Arith::Value Value;
+    static constexpr int Width = 8, Vectors = V, Batch = B, Patience = P, Sieve = 0;
     struct Orbits {
-        Vec x, y, cx, cy, rx, ry;
+        Coord x, y, cx, cy, rx, ry;
         int64_t after[8];
         uint32_t out;
     };
     static void Idle(Orbits& o) { o = Orbits{}; }
-    static bool Fits(Fixed60, Fixed60) { return true; }
+    static bool Fits(Value, Value) { return true; }
     static uint32_t Pass(Orbits& o) {
-        o.out |= PassFixed60<EmulIfmaOps>(o.x, o.y, o.cx, o.cy);
+        o.out |= C::Pass(o.x, o.y, o.cx, o.cy);
         for (int j = 0; j < 8; ++j) o.after[j] += o.out >> j & 1;
         return o.out;
     }
     static void Escaped(const Orbits& o, int64_t* after) { std::copy_n(o.after, 8, after); }
     static uint32_t Repeats(const Orbits& o) {
         uint32_t same = 0;
-        for (int j = 0; j < 8; ++j) same |= uint32_t(o.x.lane[j] == o.rx.lane[j] && o.y.lane[j] == o.ry.lane[j]) << j;
+        for (int j = 0; j < 8; ++j) same |= uint32_t(C::Same(o.x, o.rx, j) && C::Same(o.y, o.ry, j)) << j;
         return same;
     }
     static void Keep(Orbits& o) {
         o.rx = o.x;
         o.ry = o.y;
     }
-    static void Put(Orbits& o, uint32_t lanes, const Fixed60* px, const Fixed60* py) {
+    static void Put(Orbits& o, uint32_t lanes, const Value* px, const Value* py) {
+        const Coord vx = C::Load(px), vy = C::Load(py);
         for (int j = 0; j < 8; ++j)
             if (lanes >> j & 1) {
-                o.x.lane[j] = o.cx.lane[j] = o.rx.lane[j] = px[j];
-                o.y.lane[j] = o.cy.lane[j] = o.ry.lane[j] = py[j];
+                for (Coord* to : {&o.x, &o.cx, &o.rx}) C::Set(*to, vx, j);
+                for (Coord* to : {&o.y, &o.cy, &o.ry}) C::Set(*to, vy, j);
                 o.after[j] = 0;
             }
         o.out &= ~lanes;
+    }
+};
+
+// Fixed60: one word a lane.
+struct EmulFixed60Coords {
+    typedef Fixed60Arith Arith;
+    typedef EmulIfmaOps::Vec Coord;
+    static uint32_t Pass(Coord& x, Coord& y, const Coord& cx, const Coord& cy) {
+        return PassFixed60<EmulIfmaOps>(x, y, cx, cy);
+    }
+    static bool Same(const Coord& a, const Coord& b, int j) { return a.lane[j] == b.lane[j]; }
+    static void Set(Coord& to, const Coord& from, int j) { to.lane[j] = from.lane[j]; }
+    static Coord Load(const Fixed60* v) {
+        Coord c;
+        for (int j = 0; j < 8; ++j) c.lane[j] = v[j];
+        return c;
+    }
+};
+
+// long128: three limbs a lane, which need not be reduced, so a repeat is seen only in equal limbs.
+struct EmulLong128Coords {
+    typedef Long128Arith Arith;
+    typedef Limbs128<EmulIfmaOps> Coord;
+    static uint32_t Pass(Coord& x, Coord& y, const Coord& cx, const Coord& cy) {
+        return PassLong128<EmulIfmaOps>(x, y, cx, cy);
+    }
+    static bool Same(const Coord& a, const Coord& b, int j) {
+        return a.l0.lane[j] == b.l0.lane[j] && a.l1.lane[j] == b.l1.lane[j] && a.l2.lane[j] == b.l2.lane[j];
+    }
+    static void Set(Coord& to, const Coord& from, int j) {
+        to.l0.lane[j] = from.l0.lane[j];
+        to.l1.lane[j] = from.l1.lane[j];
+        to.l2.lane[j] = from.l2.lane[j];
+    }
+    static Coord Load(const long128* v) {
+        EmulIfmaOps::Vec lo, hi;
+        for (int j = 0; j < 8; ++j) {
+            lo.lane[j] = int64_t(v[j].lo);
+            hi.lane[j] = int64_t(v[j].hi);
+        }
+        return Limbs128Of<EmulIfmaOps>(lo, hi);
     }
 };
 
@@ -126,63 +170,6 @@ struct EmulFixed60 {
 template <int V, int B, int P>
 struct EmulFixed60Mul32 : Fixed60Mul32Lanes<EmulIfmaOps> {
     static constexpr int Vectors = V, Batch = B, Patience = P, Sieve = 0;
-};
-
-// The IFMA long128 kernel's lanes: each coordinate in three limbs, which need not be reduced,
-// so a repeat is seen only in equal limbs. The mark is sticky, as above.
-struct EmulLong128 {
-    typedef Long128Arith Arith;
-    typedef EmulIfmaOps::Vec Vec;
-    typedef Limbs128<EmulIfmaOps> Limbs;
-    static constexpr int Width = 8, Vectors = 2, Batch = 8, Patience = 96, Sieve = 0;
-    struct Orbits {
-        Limbs x, y, cx, cy, rx, ry;
-        int64_t after[8];
-        uint32_t out;
-    };
-    static void Idle(Orbits& o) { o = Orbits{}; }
-    static bool Fits(long128, long128) { return true; }
-    static uint32_t Pass(Orbits& o) {
-        o.out |= PassLong128<EmulIfmaOps>(o.x, o.y, o.cx, o.cy);
-        for (int j = 0; j < 8; ++j) o.after[j] += o.out >> j & 1;
-        return o.out;
-    }
-    static void Escaped(const Orbits& o, int64_t* after) { std::copy_n(o.after, 8, after); }
-    static bool Same(const Limbs& a, const Limbs& b, int j) {
-        return a.l0.lane[j] == b.l0.lane[j] && a.l1.lane[j] == b.l1.lane[j] && a.l2.lane[j] == b.l2.lane[j];
-    }
-    static uint32_t Repeats(const Orbits& o) {
-        uint32_t same = 0;
-        for (int j = 0; j < 8; ++j) same |= uint32_t(Same(o.x, o.rx, j) && Same(o.y, o.ry, j)) << j;
-        return same;
-    }
-    static void Keep(Orbits& o) {
-        o.rx = o.x;
-        o.ry = o.y;
-    }
-    static Limbs Load(const long128* v) {
-        Vec lo, hi;
-        for (int j = 0; j < 8; ++j) {
-            lo.lane[j] = int64_t(v[j].lo);
-            hi.lane[j] = int64_t(v[j].hi);
-        }
-        return Limbs128Of<EmulIfmaOps>(lo, hi);
-    }
-    static void Put(Orbits& o, uint32_t lanes, const long128* px, const long128* py) {
-        const Limbs vx = Load(px), vy = Load(py);
-        auto set = [](Limbs& to, const Limbs& from, int j) {
-            to.l0.lane[j] = from.l0.lane[j];
-            to.l1.lane[j] = from.l1.lane[j];
-            to.l2.lane[j] = from.l2.lane[j];
-        };
-        for (int j = 0; j < 8; ++j)
-            if (lanes >> j & 1) {
-                for (Limbs* to : {&o.x, &o.cx, &o.rx}) set(*to, vx, j);
-                for (Limbs* to : {&o.y, &o.cy, &o.ry}) set(*to, vy, j);
-                o.after[j] = 0;
-            }
-        o.out &= ~lanes;
-    }
 };
 
 // The long128 lanes of the avx2 path in another shape. They need BMI2, as that path does;
@@ -222,11 +209,11 @@ const Path Paths[] = {
     {"double 2x3 batch 1", LaneStrip<EmulDouble<2, 3, 1, 2>>, ModeDouble},
     {"double 4x2 batch 3", LaneStrip<EmulDouble<4, 2, 3, 5>>, ModeDouble},
     {"double 1x1", LaneStrip<EmulDouble<1, 1, 1, 1>>, ModeDouble},
-    {"fixed60 8x4", LaneStrip<EmulFixed60<12, 48>>, ModeFixed60},
-    {"fixed60 8x4 batch 2", LaneStrip<EmulFixed60<2, 3>>, ModeFixed60},
+    {"fixed60 8x4", LaneStrip<EmulIfmaLanes<EmulFixed60Coords, 4, 12, 48>>, ModeFixed60},
+    {"fixed60 8x4 batch 2", LaneStrip<EmulIfmaLanes<EmulFixed60Coords, 4, 2, 3>>, ModeFixed60},
     {"fixed60 on 32-bit multiplies 8x2", LaneStrip<EmulFixed60Mul32<2, 4, 64>>, ModeFixed60},
     {"fixed60 on 32-bit multiplies 8x1 batch 1", LaneStrip<EmulFixed60Mul32<1, 1, 2>>, ModeFixed60},
-    {"long128 8x2", LaneStrip<EmulLong128>, ModeLong128},
+    {"long128 8x2", LaneStrip<EmulIfmaLanes<EmulLong128Coords, 2, 8, 96>>, ModeLong128},
     {"long128 one orbit a lane 3x2 batch 2", MulxStrip<MulxLong128<3, 2, 2, 3>>, ModeLong128},
 };
 
