@@ -72,15 +72,18 @@ TEST(MessageStrip, FrameFillAndTextAt1920x1200) {
                   {138 + 2, 595 + 2, 0xFF0000}});
 }
 
+// None, the shown mark or an unknown code draws nothing, a pending code its text. The timer
+// starts either way.
 TEST(ShowMessage, DrawsThePendingCodeAndStartsTheTimer) {
     OpenCountingCanvas();
-    Messages = MessageState{};
-    Messages.MessageCode = 87;
-    ShowMessage();
-    EXPECT_EQ(HeadlessPixel(133, 592), 0xFF0000u);
-    EXPECT_EQ(Messages.MessageCode, 255);
-    EXPECT_EQ(Messages.MessageTimerRunning, 1);
-    EXPECT_TRUE(HeadlessTimerSet(MessageTimer));
+    for (const auto& [code, strip] : {std::pair{0, 0u}, {255, 0u}, {50, 0u}, {87, 0xFF0000u}}) {
+        Messages = MessageState{};
+        Messages.MessageCode = uint8_t(code);
+        ShowMessage();
+        EXPECT_EQ(HeadlessPixel(133, 592), strip) << code;
+        EXPECT_EQ(Messages.MessageCode, 255);
+        EXPECT_TRUE(HeadlessTimerSet(MessageTimer));
+    }
 }
 
 TEST(ShowMessage, LoadResultThenCodeShareTheStrip) {
@@ -92,18 +95,6 @@ TEST(ShowMessage, LoadResultThenCodeShareTheStrip) {
     ShowMessage();
     EXPECT_EQ(HeadlessPixel(133, 592), 0x00A000u);   // the credit's green, drawn last
     EXPECT_EQ(Messages.LoadState, 0);
-}
-
-TEST(ShowMessage, NothingPendingDrawsNothingButStillArmsTheTimer) {
-    OpenCountingCanvas();
-    for (uint8_t code : {uint8_t(0), uint8_t(255), uint8_t(50)}) {
-        Messages = MessageState{};
-        Messages.MessageCode = code;
-        ShowMessage();
-        EXPECT_EQ(HeadlessPixel(133, 592), 0u) << int(code);
-        EXPECT_EQ(Messages.MessageCode, 255);
-        EXPECT_TRUE(HeadlessTimerSet(MessageTimer));
-    }
 }
 
 TEST(ShowMessage, ASecondMessageRestartsTheThreeSeconds) {
