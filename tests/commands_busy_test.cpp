@@ -1,6 +1,7 @@
 // Commands while a picture is being computed: which ones abandon it, which are ignored, and
 // the zoom limits that are refused silently mid-picture but reported when idle.
 #include <gtest/gtest.h>
+#include <tuple>
 #include "render/cycle.h"
 #include "tests/commands_util.h"
 #include "ui/message.h"
@@ -59,17 +60,15 @@ TEST(BusyKeys, ZoomAtTheLimitIsDroppedMidPictureAndReportedWhenIdle) {
     View.ld_Zoom = 1;
     PumpUntilPictureDone();
 
-    View.ld_Zoom = 112;
-    Press(VK_OEM_PLUS);
-    EXPECT_EQ(Work.TilePos, CmdZoomIn);   // posted; the render cycle refuses it
-    PumpUntilPictureDone();
-    EXPECT_EQ(View.ld_Zoom, 112);
-    EXPECT_EQ(Messages.MessageCode, 255);
-    View.ld_Zoom = -4;
-    Press(VK_SUBTRACT);
-    EXPECT_EQ(Work.TilePos, CmdZoomOut);
-    PumpUntilPictureDone();
-    EXPECT_EQ(View.ld_Zoom, -4);
+    for (const auto& [zoom, key, code] : {std::tuple{112, uint32_t(VK_OEM_PLUS), int32_t(CmdZoomIn)},
+                                          {-4, uint32_t(VK_SUBTRACT), int32_t(CmdZoomOut)}}) {
+        View.ld_Zoom = zoom;
+        Press(key);
+        EXPECT_EQ(Work.TilePos, code);    // posted; the render cycle refuses it
+        PumpUntilPictureDone();
+        EXPECT_EQ(View.ld_Zoom, zoom);
+        EXPECT_EQ(Messages.MessageCode, 255);   // and says so
+    }
 }
 
 TEST(BusyKeys, FormatAndResetKeysAbandonThePass) {
