@@ -8,6 +8,7 @@
 
 ViewParams  View;
 CalcState   Calc;
+DeepSettings Deep;
 // The picture-sized buffers start on large-page boundaries, so the system can back them with
 // large pages.
 alignas(PlatLargePageAlignment) CountArrays Counts;
@@ -38,6 +39,7 @@ void InitEngineState() {
 
 uint8_t ChooseNumberMode() {
     const int32_t shift = View.CPU_Prev;
+    if (Deep.Forced || View.ld_Zoom > MaxZoom) return ModePerturb;
     if (Calc.WideRange) return ModeDouble;
     if (View.ld_Zoom > 52 - shift) return ModeLong128;
     if (View.ld_Zoom > 45 - shift) return ModeFixed60;

@@ -19,6 +19,12 @@ constexpr int WorkMaskCount = MaxHeight * CountStride;      // 2457600
 // 2^-120, a limit of at least 2 and at most 9,999,999 iterations.
 constexpr int32_t MinZoom = -4;
 constexpr int32_t MaxZoom = 112;
+// With deep zoom on, the zoom goes on to a pixel step of 2^-(8 + MaxDeepZoom). The centre then
+// carries CentreExtWords more 64-bit words of fraction below its long128 (enough for the
+// deepest pixel step and 64 bits more); the bound keeps a view a fixed size, so history slots
+// and previews copy it like any other.
+constexpr int32_t MaxDeepZoom = 20000;
+constexpr int CentreExtWords = (8 + MaxDeepZoom + 64 - 120 + 63) / 64;
 constexpr int32_t MinIteration = 2;
 constexpr int32_t MaxIteration = 9999999;
 
@@ -35,6 +41,11 @@ struct ViewParams {
     uint8_t  Automatic;       // automatic mode: auto colour, auto limit, interior shortcut
     uint8_t  FPU_Mode;        // the double format may be used at low zoom
     int32_t  CPU_Prev;        // 0 .. 8, lowers the zooms at which the format changes
+    // The centre's bits below its long128 part, most significant word first: the whole
+    // coordinate is the two's-complement number Center.hi, Center.lo, Ext[0], Ext[1], ...
+    // Zero for every view of the exact formats' range that was not reached from a deeper one.
+    uint64_t Center_zXExt[CentreExtWords];
+    uint64_t Center_zYExt[CentreExtWords];
 };
 extern ViewParams View;       // the live view
 
@@ -56,7 +67,16 @@ struct CalcState {
 };
 extern CalcState Calc;
 
-enum : uint8_t { ModeFixed60 = 0, ModeDouble = 1, ModeLong128 = 3 };
+enum : uint8_t { ModeFixed60 = 0, ModeDouble = 1, ModeLong128 = 3, ModePerturb = 4 };
+
+// Deep zoom: zooms past MaxZoom computed by perturbation (engine/deep*.h). Off by default;
+// `On` lets the zoom commands go on to MaxDeepZoom, `Forced` (the renderer's --kernel
+// perturbation) takes the perturbation path at every zoom.
+struct DeepSettings {
+    bool On;
+    bool Forced;
+};
+extern DeepSettings Deep;
 
 // N_array and WorkMask in one block, so WorkMask lies right behind N_array.
 struct CountArrays {

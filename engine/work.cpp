@@ -146,6 +146,11 @@ void PrepareStripStart(int p, int32_t col0, int32_t row0) {
         StripStart.Y128 = Add128(Calc.Origin_zY, ToLong128(double(y) * Calc.PixelStep));
         for (int t = 1; t <= n; ++t) StripStart.X128[t] = Add128(Calc.Origin_zX, ToLong128(double(x[t]) * Calc.PixelStep));
         break;
+    case ModePerturb:
+        // Pixels are offsets from the picture's centre, formed by the kernel.
+        StripStart.Col0 = col0;
+        StripStart.Row0 = row0;
+        break;
     default: break;
     }
 }

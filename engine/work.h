@@ -40,6 +40,7 @@ struct StripStartState {
     double  OffX[MaxThreads + 1];       //         column offset of strip t
     Fixed60 Y60, X60[MaxThreads + 1];   // Fixed60 coordinates
     long128 Y128, X128[MaxThreads + 1]; // long128 coordinates
+    int32_t Col0, Row0;                 // perturbation: the piece's offset in its picture
 };
 extern StripStartState StripStart;
 

@@ -3,7 +3,7 @@
 # package names, installs those instead.
 set -euo pipefail
 wanted=("$@")
-[ ${#wanted[@]} -gt 0 ] || wanted=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libstb-dev
+[ ${#wanted[@]} -gt 0 ] || wanted=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libstb-dev libmpfr-dev
                                    zlib1g-dev libsdl2-dev xvfb xdotool x11-apps imagemagick ffmpeg parallel python3-yaml)
 need=()
 for p in "${wanted[@]}"; do
