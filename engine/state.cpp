@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include "engine/colour_rule.h"
+#include "engine/deep.h"
 #include "engine/work.h"
 #include "platform/platform.h"
 
@@ -116,6 +117,7 @@ void SetupGeometry() {
     Calc.CalcStartMs = ClockMs();
     Work.LivePass = true;
     Calc.ProgressShowTime = PlatPerfCounter() + Calc.QpcFrequency;
+    if (Calc.NumberMode == ModePerturb) DeepSetupGeometry();
 }
 
 int64_t ClockMs() {
