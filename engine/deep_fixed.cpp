@@ -13,43 +13,42 @@ void ShiftUp(uint64_t* r, const uint64_t* a, int n) {
     r[0] = a[0] << PreShift;
 }
 
+// s += x y with s2 the third word of the sum. Written on 128-bit sums, which the compiler
+// turns into one add-with-carry chain; its add-with-carry intrinsics go through memory here.
+inline void MulAdd(uint64_t x, uint64_t y, u128& s, uint64_t& s2) {
+    const u128 p = static_cast<u128>(x) * y;
+    s += p;
+    s2 += s < p;
+}
+
 // Columns k0 .. 2n-1 of the square of a (n words): out[k - k0] is word k of the square plus
 // the carries of the columns from k0 up, as if the columns below k0 were zero. Column by
 // column, each cross product is summed once and the sum doubled, so a square costs about
 // half the word products of a general product.
 void SquareColumns(const uint64_t* a, int n, int k0, uint64_t* out) {
-    uint64_t c0 = 0, c1 = 0, c2 = 0;   // carry into the next column, three words
+    u128 c = 0;   // carry into the next column, two words
     for (int k = k0; k <= 2 * n - 2; ++k) {
-        int i = k < n ? 0 : k - n + 1;
-        int j = k - i;
-        uint64_t s0 = 0, s1 = 0, s2 = 0;
-        unsigned char f;
-        for (; i < j; ++i, --j) {
-            uint64_t lo, hi;
-            Mul64(a[i], a[j], lo, hi);
-            s0 = AddCarry(s0, lo, 0, f);
-            s1 = AddCarry(s1, hi, f, f);
-            s2 += f;
+        const int i = k < n ? 0 : k - n + 1;
+        const uint64_t* p = a + i;       // walks up
+        const uint64_t* q = a + k - i;   // walks down to meet it
+        u128 s = 0;
+        uint64_t s2 = 0;
+        for (int m = (k - 2 * i + 1) / 2; m >= 4; m -= 4, p += 4, q -= 4) {
+            MulAdd(p[0], q[0], s, s2);
+            MulAdd(p[1], q[-1], s, s2);
+            MulAdd(p[2], q[-2], s, s2);
+            MulAdd(p[3], q[-3], s, s2);
         }
-        s2 = (s2 << 1) | (s1 >> 63);
-        s1 = (s1 << 1) | (s0 >> 63);
-        s0 <<= 1;
-        if (i == j) {
-            uint64_t lo, hi;
-            Mul64(a[i], a[i], lo, hi);
-            s0 = AddCarry(s0, lo, 0, f);
-            s1 = AddCarry(s1, hi, f, f);
-            s2 += f;
-        }
-        c0 = AddCarry(c0, s0, 0, f);
-        c1 = AddCarry(c1, s1, f, f);
-        c2 = c2 + s2 + f;
-        out[k - k0] = c0;
-        c0 = c1;
-        c1 = c2;
-        c2 = 0;
+        for (; p < q; ++p, --q) MulAdd(p[0], q[0], s, s2);
+        s2 = (s2 << 1) | static_cast<uint64_t>(s >> 127);
+        s <<= 1;
+        if (p == q) MulAdd(p[0], p[0], s, s2);
+        s += c;
+        s2 += s < c;
+        out[k - k0] = static_cast<uint64_t>(s);
+        c = (s >> 64) | (static_cast<u128>(s2) << 64);
     }
-    out[2 * n - 1 - k0] = c0;
+    out[2 * n - 1 - k0] = static_cast<uint64_t>(c);
 }
 
 }  // namespace
@@ -66,19 +65,29 @@ void DeepLoadCentre(uint64_t* r, int n, long128 c, const uint64_t* ext, int extC
 }
 
 void DeepAdd(uint64_t* r, const uint64_t* a, const uint64_t* b, int n) {
-    unsigned char f = 0;
-    for (int i = 0; i < n; ++i) r[i] = AddCarry(a[i], b[i], f, f);
+    u128 t = 0;
+    for (int i = 0; i < n; ++i) {
+        t = static_cast<u128>(a[i]) + b[i] + (t >> 64);
+        r[i] = static_cast<uint64_t>(t);
+    }
 }
 
-void DeepSub(uint64_t* r, const uint64_t* a, const uint64_t* b, int n) {
-    unsigned char f = 1;   // a + ~b + 1
-    for (int i = 0; i < n; ++i) r[i] = AddCarry(a[i], ~b[i], f, f);
+void DeepSubAdd(uint64_t* r, const uint64_t* a, const uint64_t* b, const uint64_t* c, int n) {
+    // The running sum with its carry or borrow of -1, 0 or 1, as one signed 128-bit number.
+    __int128 t = 0;
+    for (int i = 0; i < n; ++i) {
+        t = (t >> 64) + static_cast<__int128>(a[i]) - b[i] + c[i];
+        r[i] = static_cast<uint64_t>(t);
+    }
 }
 
 bool DeepAbs(uint64_t* r, const uint64_t* a, int n) {
     const uint64_t m = static_cast<uint64_t>(static_cast<int64_t>(a[n - 1]) >> 63);
-    unsigned char f = static_cast<unsigned char>(m & 1);
-    for (int i = 0; i < n; ++i) r[i] = AddCarry(a[i] ^ m, 0, f, f);
+    u128 t = static_cast<u128>(m & 1) << 64;
+    for (int i = 0; i < n; ++i) {
+        t = static_cast<u128>(a[i] ^ m) + (t >> 64);
+        r[i] = static_cast<uint64_t>(t);
+    }
     return m != 0;
 }
 

@@ -22,9 +22,9 @@ int DeepWordsFor(int fractionBits);
 // most significant first (the view's form); words beyond those are zero.
 void DeepLoadCentre(uint64_t* r, int n, long128 c, const uint64_t* ext, int extCount);
 
-// r = a + b and r = a - b (r may be a or b).
+// r = a + b and r = a - b + c (r may be any of them).
 void DeepAdd(uint64_t* r, const uint64_t* a, const uint64_t* b, int n);
-void DeepSub(uint64_t* r, const uint64_t* a, const uint64_t* b, int n);
+void DeepSubAdd(uint64_t* r, const uint64_t* a, const uint64_t* b, const uint64_t* c, int n);
 // r = |a| (r may be a); true when a was negative. -128 stays 2^(64n-1), read unsigned.
 bool DeepAbs(uint64_t* r, const uint64_t* a, int n);
 // Whether a magnitude is at least 2 and at least 4.

@@ -105,10 +105,8 @@ bool StepOrbit() {
     DeepAdd(o.sum, o.re, o.im, n);
     DeepAbs(o.sum, o.sum, n);
     DeepSquare(o.sqSum, o.sum, n, o.scratch);
-    DeepSub(o.re, o.sqRe, o.sqIm, n);
-    DeepAdd(o.re, o.re, o.cre, n);
-    DeepSub(o.im, o.sqSum, o.norm, n);
-    DeepAdd(o.im, o.im, o.cim, n);
+    DeepSubAdd(o.re, o.sqRe, o.sqIm, o.cre, n);
+    DeepSubAdd(o.im, o.sqSum, o.norm, o.cim, n);
     ++o.next;
     return false;
 }
