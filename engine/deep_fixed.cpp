@@ -3,7 +3,7 @@
 
 namespace {
 
-// The square of a magnitude below 4 is formed from the magnitude times 16, which still fits
+// The square of a magnitude below 8 is formed from the magnitude times 16, which still fits
 // its words: the top n words of (16a)^2 = 2^8 a^2 are then the result in the format's units
 // (the format's fraction is 8 bits short of whole words), and no product word needs shifting.
 constexpr int PreShift = DeepIntegerBits / 2;
@@ -124,10 +124,10 @@ void DeepToDouble(const uint64_t* mag, bool negative, int n, double& m, int32_t&
     }
     const int lz = __builtin_clzll(mag[t]);
     const uint64_t next = t > 0 ? mag[t - 1] : 0;
-    const uint64_t top = lz == 0 ? mag[t] : (mag[t] << lz) | (next >> (64 - lz));
-    bool sticky = (top & 0x3ff) != 0 || (lz != 0 && (next << lz) != 0);
+    const uint64_t top = lz == 0 ? mag[t] : (mag[t] << lz) | (next >> (64 - lz));   // 64 leading bits
+    const uint64_t rest = lz == 0 ? next : next << lz;                                 // the word's bits below them
+    bool sticky = (top & 0x3ff) != 0 || rest != 0;
     for (int i = t - 2; i >= 0 && !sticky; --i) sticky = mag[i] != 0;
-    if (lz == 0 && t > 0) sticky = sticky || next != 0;
     uint64_t mant = top >> 11;   // 53 bits, the leading one at bit 52
     const bool half = ((top >> 10) & 1) != 0;
     e = 64 * t + (64 - lz) - (64 * n - DeepIntegerBits);

@@ -31,10 +31,10 @@ bool DeepAbs(uint64_t* r, const uint64_t* a, int n);
 inline bool DeepAtLeast2(const uint64_t* mag, int n) { return mag[n - 1] >= (uint64_t(1) << 57); }
 inline bool DeepAtLeast4(const uint64_t* mag, int n) { return mag[n - 1] >= (uint64_t(1) << 58); }
 
-// r = the square of a magnitude below 4, truncated to the format: exactly floor(a^2) in its
+// r = the square of a magnitude below 8, truncated to the format: exactly floor(a^2) in its
 // units. Only the product words that reach the result are formed, with one word below them
 // as a guard; when the columns left out could still carry into the result (about once in
-// 2^58 squares) the square is formed in full instead. `scratch` holds n words.
+// 2^58 squares) the square is formed in full instead. `scratch` holds 3n words.
 void DeepSquare(uint64_t* r, const uint64_t* a, int n, uint64_t* scratch);
 // The same formed in full; the reference DeepSquare must agree with, and its fallback.
 void DeepSquareFull(uint64_t* r, const uint64_t* a, int n, uint64_t* scratch);

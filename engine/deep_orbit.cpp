@@ -21,11 +21,11 @@ struct OrbitWork {
     int32_t next = 0;                 // index of the value the next step stores
     DeepOrbitStatus status = DeepOrbitStatus::Complete;
     std::vector<uint64_t> words;      // every number below, n words each
-    uint64_t *cre, *cim, *re, *im;    // c and the current value
-    uint64_t *absRe, *absIm, *sum;    // magnitudes, and |re + im|
-    uint64_t *sqRe, *sqIm, *sqSum;    // their squares
-    uint64_t *norm;                   // sqRe + sqIm
-    uint64_t *scratch;                // for the squares, 3n words
+    uint64_t *cre = nullptr, *cim = nullptr, *re = nullptr, *im = nullptr;   // c and the current value
+    uint64_t *absRe = nullptr, *absIm = nullptr, *sum = nullptr;           // magnitudes, and |re + im|
+    uint64_t *sqRe = nullptr, *sqIm = nullptr, *sqSum = nullptr;           // their squares
+    uint64_t *norm = nullptr;                                              // sqRe + sqIm
+    uint64_t *scratch = nullptr;                                           // for the squares, 3n words
 };
 OrbitWork Orbit;
 constexpr int NumberCount = 11;
@@ -38,9 +38,9 @@ void ReleaseOrbit() {
     DeepRef.Ready = false;
 }
 
-// Sets up the numbers of an orbit of n-word numbers from c, and room for `values` points. A
-// bounded orbit stores limit + 1 of them: reserving them at once maps no memory before the
-// points are written, and the array never moves (no copy beside the old one while it grows).
+// Sets up the working numbers of an orbit of n-word numbers from c, and room for the most
+// values it can store, limit + 1: reserved at once, the room takes no memory before values are
+// written into it, and the array never moves (no copy beside the old one while it grows).
 void BeginOrbit(int n, const uint64_t* cre, const uint64_t* cim, int32_t zoomBits, int32_t limit) {
     Orbit.n = n;
     Orbit.limit = limit;
@@ -111,14 +111,20 @@ bool StepOrbit() {
     return false;
 }
 
-void LoadViewCentre(int n, std::vector<uint64_t>& cre, std::vector<uint64_t>& cim) {
-    cre.assign(size_t(n), 0);
-    cim.assign(size_t(n), 0);
+// Begins the orbit of the view's centre again, unless `keep` and the orbit in hand is made
+// for the same centre bits, zoom and limit (a picture recoloured or computed again).
+void SetUpOrbit(bool keep) {
+    const int32_t zoomBits = 8 + View.ld_Zoom;
+    const int n = DeepOrbitWords(zoomBits);
+    std::vector<uint64_t> cre(static_cast<size_t>(n)), cim(static_cast<size_t>(n));
     DeepLoadCentre(cre.data(), n, View.Center_zY, View.Center_zYExt, CentreExtWords);
     DeepLoadCentre(cim.data(), n, View.Center_zX, View.Center_zXExt, CentreExtWords);
+    const int32_t limit = View.Iteration > 0 ? View.Iteration : 1;
+    keep = keep && !Orbit.words.empty() && Orbit.n == n && DeepRef.ZoomBits == zoomBits &&
+           DeepRef.Iteration == limit && std::memcmp(cre.data(), Orbit.cre, sizeof(uint64_t) * n) == 0 &&
+           std::memcmp(cim.data(), Orbit.cim, sizeof(uint64_t) * n) == 0;
+    if (!keep) BeginOrbit(n, cre.data(), cim.data(), zoomBits, limit);
 }
-
-int32_t ViewLimit() { return View.Iteration > 0 ? View.Iteration : 1; }
 
 }  // namespace
 
@@ -126,25 +132,9 @@ int DeepOrbitWords(int32_t zoomBits) { return DeepWordsFor(std::max(zoomBits, 0)
 
 int32_t DeepOrbitClockInterval(int n) { return std::clamp(int32_t((1 << 20) / (n * n)), 4, 1024); }
 
-void DeepRestartOrbit() {
-    const int32_t zoomBits = 8 + View.ld_Zoom;
-    const int n = DeepOrbitWords(zoomBits);
-    std::vector<uint64_t> cre, cim;
-    LoadViewCentre(n, cre, cim);
-    BeginOrbit(n, cre.data(), cim.data(), zoomBits, ViewLimit());
-}
+void DeepRestartOrbit() { SetUpOrbit(false); }
 
-void DeepSetupGeometry() {
-    const int32_t zoomBits = 8 + View.ld_Zoom;
-    const int n = DeepOrbitWords(zoomBits);
-    std::vector<uint64_t> cre, cim;
-    LoadViewCentre(n, cre, cim);
-    const bool same = DeepRef.Generation != 0 && !Orbit.words.empty() && Orbit.n == n &&
-                      DeepRef.ZoomBits == zoomBits && DeepRef.Iteration == ViewLimit() &&
-                      std::memcmp(cre.data(), Orbit.cre, sizeof(uint64_t) * n) == 0 &&
-                      std::memcmp(cim.data(), Orbit.cim, sizeof(uint64_t) * n) == 0;
-    if (!same) BeginOrbit(n, cre.data(), cim.data(), zoomBits, ViewLimit());
-}
+void DeepSetupGeometry() { SetUpOrbit(true); }
 
 DeepOrbitStatus DeepAdvanceOrbitChecked() {
     if (Orbit.words.empty() && Orbit.status != DeepOrbitStatus::NoMemory) DeepRestartOrbit();

@@ -115,11 +115,10 @@ TEST(DeepOrbit, MatchesMpfrOrbit) {
         const int words = DeepOrbitWords(8 + c.zoom);
         bool escaped;
         const std::vector<DeepOrbitPoint> z = oracle::Orbit(words, 64 * words, c.limit, escaped);
-        EXPECT_EQ(words, (8 + c.zoom + DeepOrbitMarginBits + DeepIntegerBits + 63) / 64);
-        ASSERT_EQ(DeepRef.Escaped, c.escapes) << c.re;
-        ASSERT_EQ(escaped, c.escapes) << c.re;
-        ASSERT_EQ(DeepRef.Length, c.length ? c.length : c.limit + 1) << c.re;
-        ASSERT_EQ(size_t(DeepRef.Length), z.size()) << c.re;
+        const int needed = 8 + c.zoom + DeepOrbitMarginBits, bits = 64 * words - DeepIntegerBits;
+        EXPECT_TRUE(bits >= needed && (words == 2 || bits - 64 < needed)) << c.zoom;
+        ASSERT_TRUE(DeepRef.Escaped == c.escapes && escaped == c.escapes) << c.re;
+        ASSERT_TRUE(DeepRef.Length == (c.length ? c.length : c.limit + 1) && size_t(DeepRef.Length) == z.size()) << c.re;
         EXPECT_TRUE(DeepRef.Ready && DeepRef.ZoomBits == 8 + c.zoom && DeepRef.Iteration == c.limit);
         for (size_t k = 0; k < z.size(); ++k) {
             const DeepOrbitPoint& p = DeepRef.Z[k];
