@@ -102,6 +102,7 @@ TEST(DeepOrbit, MatchesMpfrOrbit) {
         {"-0.5", "-0.5", 60, 20000, true, false, 0},          // slowly drawn to its fixed point
         {"0.2601", "-0.0012", 1000, 5000, true, true, 32},    // through the gap right of the cusp
         {"-0.75", "-0.1", 10000, 300, true, true, 34},        // through the neck, 158 words
+        {"-0.75", "-0.1", MaxDeepZoom, 300, true, true, 34},  // every word of the centre
         {"-0.75", "-0.1", 0, 300, false, true, 34},           // two words
         {"1.5", "1.5", 150, 100, true, true, 2},              // c itself has |c|^2 >= 4
         {"-100", "3", 150, 100, false, true, 2},              // c far outside
