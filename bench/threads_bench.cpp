@@ -18,7 +18,7 @@
 namespace {
 using ref::Scene;
 const Scene Default{"-0.5", "0", 0, 256, 1920, 1080};
-const Scene Deep{"-0.743643887037151", "0.131825904205330", 35, 2000, 1920, 1080};   // seahorse valley
+const Scene Seahorse35{"-0.743643887037151", "0.131825904205330", 35, 2000, 1920, 1080};   // seahorse valley
 
 // Another program that wants a processor for itself: a child in a busy loop until killed.
 struct BusyNeighbour {
@@ -65,7 +65,7 @@ BENCHMARK_CAPTURE(PictureBench, default/auto/idle, Default, true, false)->Unit(b
 BENCHMARK_CAPTURE(PictureBench, default/one/idle, Default, false, false)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(PictureBench, default/auto/loaded, Default, true, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(PictureBench, default/one/loaded, Default, false, true)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(PictureBench, deep/auto/idle, Deep, true, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(PictureBench, deep/one/idle, Deep, false, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(PictureBench, deep/auto/loaded, Deep, true, true)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(PictureBench, deep/one/loaded, Deep, false, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PictureBench, deep/auto/idle, Seahorse35, true, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PictureBench, deep/one/idle, Seahorse35, false, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PictureBench, deep/auto/loaded, Seahorse35, true, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(PictureBench, deep/one/loaded, Seahorse35, false, true)->Unit(benchmark::kMillisecond)->UseRealTime();
