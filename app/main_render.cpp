@@ -45,7 +45,7 @@ void PrintUsage(FILE* to) {
                  "usage: zentrix-render [options] VIEW.zxp OUT.png\n"
                  "       zentrix-render [options] --zoom-video OUT.mp4 VIEW.zxp     (or OUT.mkv; needs ffmpeg)\n"
                  "       zentrix-render [options] --frames DIR VIEW.zxp\n"
-                 "  (with --re, --im or --zoom the view file may be left out: the whole set's view)\n"
+                 "  (with --re, --im or --zoom the view file may be left out: the default view's other values)\n"
                  "  --re R --im I  the view's centre, real and imaginary part, as decimals of any length\n"
                  "  --zoom Z       its zoom exponent, %d to %d (a pixel is 2^-(8 + Z))\n"
                  "  --deep         deep zoom: posters, --aa and videos go on past zoom %d down to %d (a\n"
