@@ -74,7 +74,7 @@ void ToggleAutomatic() {
 
 // At the limit while idle the command is still posted, so the render cycle reports it.
 void RequestZoomIn(int32_t code) {
-    if (View.ld_Zoom < MaxZoom || CycleIdle()) PostCommand(code);
+    if (View.ld_Zoom < DeepestZoom() || CycleIdle()) PostCommand(code);
 }
 
 void RequestZoomOut(int32_t code) {

@@ -93,6 +93,12 @@ void OffsetDown() {
     Redraw();
 }
 void Minimise() { MinimiseWindow(); }
+// Deep zoom on or off: whether the zoom commands go on past the exact formats' deepest zoom.
+void ToggleDeep() {
+    Deep.On = !Deep.On;
+    Messages.MessageCode = Deep.On ? MsgDeepOn : MsgDeepOff;
+    Redraw();
+}
 
 // The digit keys of both blocks stand for the function keys of the same number.
 constexpr KeyCommand IdleKeys[] = {
@@ -109,6 +115,7 @@ constexpr KeyCommand IdleKeys[] = {
     {'M', ColourUp},            {'N', ColourDown},
     {'M' | CtrlBit, OffsetUp},  {'N' | CtrlBit, OffsetDown},
     {VK_LWIN, Minimise},        {VK_RWIN, Minimise},   {FKey(11), Minimise},
+    {'D', ToggleDeep},
 };
 
 template <std::size_t N>

@@ -13,6 +13,7 @@
 #include <thread>
 #include "app/app.h"
 #include "app/render_parts.h"
+#include "engine/centre.h"
 #include "engine/dispatch.h"
 #include "engine/work.h"
 #include "files/export.h"
@@ -44,6 +45,11 @@ void PrintUsage(FILE* to) {
                  "usage: zentrix-render [options] VIEW.zxp OUT.png\n"
                  "       zentrix-render [options] --zoom-video OUT.mp4 VIEW.zxp     (or OUT.mkv; needs ffmpeg)\n"
                  "       zentrix-render [options] --frames DIR VIEW.zxp\n"
+                 "  (with --re, --im or --zoom the view file may be left out: the default view's other values)\n"
+                 "  --re R --im I  the view's centre, real and imaginary part, as decimals of any length\n"
+                 "  --zoom Z       its zoom exponent, %d to %d (a pixel is 2^-(8 + Z))\n"
+                 "  --deep         deep zoom: posters, --aa and videos go on past zoom %d down to %d (a\n"
+                 "                 view deeper than %d is deep already)\n"
                  "  --size WxH     picture size, %dx%d up to %dx%d, or frame size up to %dx%d\n"
                  "                 (default 1920x1080)\n"
                  "  --scale K      K times the pixels along each side, K = 1, 2, 4, ...: the same region,\n"
@@ -57,13 +63,15 @@ void PrintUsage(FILE* to) {
                  "  --seconds-per-zoom S  seconds for each doubling of the zoom, %g to %g (default 1.0)\n"
                  "  --threads N    computing threads, 1 to %d (default: one per processor, at most %d)\n"
                  "  --kernel PATH  scalar, avx2 or avx512, for comparisons (default: the best the\n"
-                 "                 processor offers, as in the explorer)\n"
+                 "                 processor offers, as in the explorer); perturbation computes every\n"
+                 "                 zoom as deep zooms are computed\n"
                  "  --part I/N     compute only part I (0 to N - 1) into OUT.parts/; env/N takes I from a job\n"
                  "                 engine (SLURM_ARRAY_TASK_ID, JOB_COMPLETION_INDEX, AWS_BATCH_JOB_ARRAY_INDEX,\n"
                  "                 PARALLEL_SEQ)\n"
                  "  --missing N    print the parts not yet finished, as 0,3,5 (exit 1 when any is missing)\n"
                  "  --join N       join the N finished parts into OUT\n",
-                 MinSide, MinSide, int(MaxPosterSide), int(MaxPosterSide), MaxWidth, MaxHeight, int(MaxSubPixels),
+                 int(MinZoom), int(MaxDeepZoom), int(MaxZoom), int(MaxDeepZoom), int(MaxZoom), MinSide, MinSide,
+                 int(MaxPosterSide), int(MaxPosterSide), MaxWidth, MaxHeight, int(MaxSubPixels),
                  MaxFps, MinSecondsPerZoom, MaxSecondsPerZoom, MaxThreads, MaxThreads);
 }
 
@@ -81,7 +89,15 @@ struct RenderOptions {
     const char* View = nullptr;
     const char* Out = nullptr;
     PartsOptions Parts;
+    bool        Deep = false;      // --deep
+    bool        Perturb = false;   // --kernel perturbation
+    // The view by its values, checked, passed on to the explorer's command line.
+    const char* Re = nullptr;
+    const char* Im = nullptr;
+    const char* Zoom = nullptr;
 };
+
+bool GivesView(const RenderOptions& o) { return o.Re || o.Im || o.Zoom; }
 
 bool MakesVideo(const RenderOptions& o) { return o.Video || o.Frames; }
 
@@ -156,8 +172,12 @@ constexpr Verdict GoOn = std::nullopt;
 // One option with a value.
 Verdict ParseOption(const char* a, const char* v, RenderOptions* o) {
     int n = 0;
-    if (!std::strcmp(a, "--kernel")) {
-        if (!ParseKernelPath(v, &o->Kernel)) return UsageError("bad kernel path \"%s\": give scalar, avx2 or avx512", v);
+    CentreCoord centre;
+    if (!std::strcmp(a, "--kernel") && !std::strcmp(v, "perturbation")) {
+        o->Perturb = true;
+    } else if (!std::strcmp(a, "--kernel")) {
+        if (!ParseKernelPath(v, &o->Kernel))
+            return UsageError("bad kernel path \"%s\": give scalar, avx2, avx512 or perturbation", v);
         if (!KernelPathSupported(o->Kernel)) return Fail("this processor cannot run the %s kernels", v);
     } else if (!std::strcmp(a, "--size")) {
         if (!ParseSize(v, o))
@@ -179,10 +199,15 @@ Verdict ParseOption(const char* a, const char* v, RenderOptions* o) {
         o->Video = v;
     } else if (!std::strcmp(a, "--frames")) {
         o->Frames = v;
-    } else if (!std::strcmp(a, "--from") || !std::strcmp(a, "--to")) {
-        if (!ParseCount(v, MinZoom, MaxZoom, &n))
-            return UsageError("bad zoom \"%s\": give %d to %d", v, int(MinZoom), int(MaxZoom));
-        (a[2] == 'f' ? o->From : o->To) = n;
+    } else if (!std::strcmp(a, "--from") || !std::strcmp(a, "--to") || !std::strcmp(a, "--zoom")) {
+        if (!ParseCount(v, MinZoom, MaxDeepZoom, &n))
+            return UsageError("bad zoom \"%s\": give %d to %d", v, int(MinZoom), int(MaxDeepZoom));
+        if (a[2] == 'z') o->Zoom = v;
+        else (a[2] == 'f' ? o->From : o->To) = n;
+    } else if (!std::strcmp(a, "--re") || !std::strcmp(a, "--im")) {
+        if (!DecimalToCentre(v, &centre))
+            return UsageError("bad coordinate \"%s\": give a decimal number between -128 and 128", v);
+        (a[2] == 'r' ? o->Re : o->Im) = v;
     } else if (!std::strcmp(a, "--fps")) {
         if (!ParseCount(v, 1, MaxFps, &o->Fps)) return UsageError("bad frame rate \"%s\": give 1 to %d", v, MaxFps);
     } else if (!std::strcmp(a, "--seconds-per-zoom")) {
@@ -217,27 +242,32 @@ Verdict CheckOptions(RenderOptions* o) {
 }
 
 Verdict ParseArguments(int argc, char** argv, RenderOptions* o) {
-    int positional = 0;
+    const char* positional[2] = {};
+    int count = 0;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             PrintUsage(stdout);
             return 0;
         }
-        if (a[0] == '-' && a[1] == '-') {
+        if (!std::strcmp(a, "--deep")) {
+            o->Deep = true;
+        } else if (a[0] == '-' && a[1] == '-') {
             if (i + 1 >= argc) return UsageError("%s needs a value", a);
             if (const Verdict v = ParseOption(a, argv[++i], o)) return v;
-        } else if (positional == 0) {
-            o->View = a;
-            positional++;
-        } else if (positional == 1 && !MakesVideo(*o)) {
-            o->Out = a;
-            positional++;
+        } else if (count < 2) {
+            positional[count++] = a;
         } else {
             return UsageError("unexpected argument \"%s\"", a);
         }
     }
-    if (positional < (MakesVideo(*o) ? 1 : 2)) return UsageError("%s", "a view file and an output file are needed");
+    // The view file comes first; a view given by its values may stand in for it.
+    const bool video = MakesVideo(*o);
+    const int wanted = video ? 1 : 2, least = GivesView(*o) ? wanted - 1 : wanted;
+    if (count < least) return UsageError("%s", "a view file and an output file are needed");
+    o->View = count >= wanted ? positional[0] : nullptr;
+    // A second word of a video is refused below: a video has no picture file.
+    o->Out = video ? (count == 2 ? positional[1] : nullptr) : positional[count - 1];
     return CheckOptions(o);
 }
 
@@ -252,8 +282,17 @@ void StartRenderer(const RenderOptions& o, int w, int h, const char* argv0) {
     unsigned processors = o.Threads ? unsigned(o.Threads) : std::thread::hardware_concurrency();
     HeadlessSetProcessorCount(processors > 0 ? int(processors) : 1);
     HeadlessDrawNowhere();   // the picture is taken from the program's own image
-    const char* args[] = {argv0, o.View, nullptr};
-    StartUp(2, args);
+    const char* args[12] = {argv0};
+    int n = 1;
+    if (o.View) args[n++] = o.View;
+    for (const auto& [name, value] : {std::pair{"--re", o.Re}, {"--im", o.Im}, {"--zoom", o.Zoom}})
+        if (value) {
+            args[n++] = name;
+            args[n++] = value;
+        }
+    if (o.Deep) args[n++] = "--deep";
+    StartUp(n, args);
+    Deep.Forced = o.Perturb;
     Cycle.OnePicture = 1;   // nothing goes back to an earlier picture
     if (Calc.WindowWidth != w || Calc.WindowHeight != h) {
         Calc.WindowWidth = w;
@@ -386,10 +425,15 @@ int RenderVideo(const RenderOptions& o, const ZoomVideoPlan& plan) {
 
 // The checks that need the view: the zooms a poster or a video reaches, and the region.
 Verdict CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVideoPlan* plan) {
+    // How deep a picture may go: the exact formats' zooms, or with deep zoom (--deep, or a
+    // deep view) the perturbation's.
+    const int32_t deepest = DeepestZoom();
+    const char* deeper = Deep.On ? "" : " (--deep goes deeper)";
     if (MakesVideo(o)) {
         const int32_t to = o.To == NoZoom ? view.ld_Zoom : o.To;
         // The last keyframe is computed one zoom deeper than its frame.
-        if (to >= MaxZoom) return UsageError("a zoom video ends at zoom %d at the deepest: give --to", int(MaxZoom - 1));
+        if (to >= deepest)
+            return UsageError("a zoom video ends at zoom %d at the deepest: give --to%s", int(deepest - 1), deeper);
         if (o.From >= to) return UsageError("--from %d must lie below the last frame's zoom %d", int(o.From), int(to));
         *plan = ZoomVideoPlan{view, o.From, to, o.Width, o.Height, o.Fps, o.SecondsPerZoom, o.Video, o.Frames, 0, 0};
         if (ZoomVideoFrames(*plan) > MaxVideoFrames)
@@ -397,9 +441,9 @@ Verdict CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVid
         return GoOn;
     }
     const int32_t zoom = view.ld_Zoom + Log2Of(o.Scale) + Log2Of(o.Aa);
-    if (zoom > MaxZoom)
-        return UsageError("--scale %d --aa %d of a view at zoom %d needs zoom %d, beyond %d", o.Scale, o.Aa,
-                          int(view.ld_Zoom), int(zoom), int(MaxZoom));
+    if (zoom > deepest)
+        return UsageError("--scale %d --aa %d of a view at zoom %d needs zoom %d, beyond %d%s", o.Scale, o.Aa,
+                          int(view.ld_Zoom), int(zoom), int(deepest), deeper);
     // Half the picture must stay inside the plane's range (a pixel is 2^-(8 + zoom)).
     const double half = std::ldexp(double(std::max(o.Width, o.Height)) * o.Scale, -9 - view.ld_Zoom - Log2Of(o.Scale));
     if (half >= PlaneReach)
@@ -411,8 +455,9 @@ Verdict CheckAgainstView(const RenderOptions& o, const ViewParams& view, ZoomVid
 // whole, which each part computes (it is small).
 int RenderPictureParts(const RenderOptions& o, bool window) {
     char options[96];
-    if (window) std::snprintf(options, sizeof options, "--size %dx%d, the window's picture", o.Width, o.Height);
-    else std::snprintf(options, sizeof options, "--size %dx%d --scale %d --aa %d", o.Width, o.Height, o.Scale, o.Aa);
+    const char* kernel = o.Perturb ? " --kernel perturbation" : "";   // other bits than the exact formats'
+    if (window) std::snprintf(options, sizeof options, "--size %dx%d%s, the window's picture", o.Width, o.Height, kernel);
+    else std::snprintf(options, sizeof options, "--size %dx%d --scale %d --aa %d%s", o.Width, o.Height, o.Scale, o.Aa, kernel);
     const int w = o.Width * o.Scale, h = o.Height * o.Scale;
     PartsJob job{o.Out, w, h, PartIdentity(LoadedParams, options), o.Height, {}};
     if (window) {
@@ -433,9 +478,9 @@ int RenderPictureParts(const RenderOptions& o, bool window) {
 
 int RenderVideoParts(const RenderOptions& o, const ZoomVideoPlan& plan) {
     char options[160];
-    std::snprintf(options, sizeof options, "%s --size %dx%d --from %d --to %d --fps %d --seconds-per-zoom %.17g",
+    std::snprintf(options, sizeof options, "%s --size %dx%d --from %d --to %d --fps %d --seconds-per-zoom %.17g%s",
                   o.Video ? "--zoom-video" : "--frames", o.Width, o.Height, int(plan.From), int(plan.To), o.Fps,
-                  o.SecondsPerZoom);
+                  o.SecondsPerZoom, o.Perturb ? " --kernel perturbation" : "");
     return RunVideoParts(o.Parts, plan, PartIdentity(LoadedParams, options),
                          [](const char* name) -> const char* { return std::getenv(name); });
 }
@@ -467,9 +512,11 @@ int main(int argc, char** argv) {
     ForceKernelPath(o.Kernel);
     const bool window = !o.Poster && !MakesVideo(o);
     StartRenderer(o, window ? o.Width : 640, window ? o.Height : 360, argv[0]);   // loads the view as the explorer does
-    if (Messages.LoadState == 0 || (Messages.LoadState != 1 && !PlatFileExists(Messages.MessageFileName)))
+    if (o.View && Messages.LoadState != LoadDone) {
+        if (Messages.LoadState == LoadFailed && PlatFileExists(Messages.MessageFileName))
+            return Fail("\"%s\" is not a valid view file", Messages.MessageFileName);
         return Fail("cannot find the view file \"%s\"", o.View);
-    if (Messages.LoadState != 1) return Fail("\"%s\" is not a valid view file", Messages.MessageFileName);
+    }
     Bar = Progress{PlatStderrIsTerminal(), ClockMs(), 0, 1, 0};
     int code = 0;
     const bool parts = o.Parts.Mode != PartsMode::None;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include "app/app.h"
+#include "engine/centre.h"
 #include "engine/work.h"
 #include "platform/platform.h"
 #include "render/colour.h"
@@ -19,6 +20,45 @@ constexpr int TextMax = 255;   // texts are single-byte and at most 255 characte
 // Copies at most 255 characters of src; the result is always terminated.
 void CopyText(char (&dst)[256], const char* src) { std::snprintf(dst, sizeof dst, "%s", src); }
 
+// --deep, or --re, --im or --zoom with its value (which i then passes); true when argv[i] is
+// one of them. A value that is not a number of its range is ignored, like every other
+// argument the explorer cannot use.
+bool TakeViewOption(int argc, const char* const* argv, int* i) {
+    const char* a = argv[*i];
+    if (!std::strcmp(a, "--deep")) {
+        Deep.On = true;
+        return true;
+    }
+    const bool re = !std::strcmp(a, "--re"), im = !std::strcmp(a, "--im"), zoom = !std::strcmp(a, "--zoom");
+    if (!re && !im && !zoom) return false;
+    if (*i + 1 >= argc || !argv[*i + 1]) return true;
+    const char* v = argv[++*i];
+    CentreCoord c;
+    int32_t z;
+    if (zoom && ParseInt32(v, &z) && z >= MinZoom && z <= MaxDeepZoom) App.GivenZoom = z;
+    if (!zoom && DecimalToCentre(v, &c)) (re ? App.GivenRe : App.GivenIm) = v;
+    return true;
+}
+
+}  // namespace
+
+void TakeGivenView() {
+    const bool given = App.GivenRe || App.GivenIm || App.GivenZoom != NoGivenZoom;
+    if (given && Messages.LoadState != LoadFailed) {
+        if (Messages.LoadState != LoadDone) {
+            LoadedParams = DefaultView();
+            Messages.LoadState = LoadGiven;
+        }
+        CentreCoord c;
+        if (App.GivenRe && DecimalToCentre(App.GivenRe, &c)) SetCentre(LoadedParams, AxisY, c);   // the real axis
+        if (App.GivenIm && DecimalToCentre(App.GivenIm, &c)) SetCentre(LoadedParams, AxisX, c);
+        if (App.GivenZoom != NoGivenZoom) LoadedParams.ld_Zoom = App.GivenZoom;
+    }
+    const bool loaded = Messages.LoadState == LoadDone || Messages.LoadState == LoadGiven;
+    if (loaded && LoadedParams.ld_Zoom > MaxZoom) Deep.On = true;
+}
+
+namespace {
 bool TryLoad(const char* name) {
     if (std::strlen(name) > TextMax || !PlatFileExists(name)) return false;
     LoadParameterFile(name);
@@ -94,8 +134,12 @@ void ReadCommandLine(int argc, const char* const* argv) {
     Work.ThreadsOption = 0;
     Display.WindowPercent = 100;
     Display.KeepTaskbar = 0;
+    Deep.On = false;
+    App.GivenRe = App.GivenIm = nullptr;
+    App.GivenZoom = NoGivenZoom;
 
     for (int i = 1; i < argc && argv[i] && argv[i][0]; i++) {
+        if (TakeViewOption(argc, argv, &i)) continue;
         char s[256], name[600];
         CopyText(s, argv[i]);
         if (TryLoad(s)) continue;
@@ -133,6 +177,7 @@ void StartUp(int argc, const char* const* argv) {
     ChooseWindowSize();
     CreateMainWindow(WindowProc);
     StartWorkers();
+    TakeGivenView();
     BuildTileTables();
     BuildPalette();
     ComputeLayout();
@@ -146,7 +191,23 @@ void MessageLoop() {
     while (PlatGetMessage(&msg)) PlatDispatchMessage(&msg);
 }
 
+static_assert(MaxZoom == 112 && MaxDeepZoom == 20000 && MinZoom == -4, "the usage names the zoom limits");
+const char* const ExplorerUsage =
+    "usage: zentrix [VIEW.zxp] [options]\n"
+    "  --deep         deep zoom on: the zoom goes on past 2^112 down to 2^20000 (the D key\n"
+    "                 turns it on and off)\n"
+    "  --re R --im I  the view's centre, real and imaginary part, as decimals of any length\n"
+    "  --zoom Z       its zoom exponent, -4 to 20000 (a pixel is 2^-(8 + Z)); past 112 deep\n"
+    "                 zoom is on\n"
+    "  1 to 8         computing threads\n"
+    "  33 to 99       the window's size in percent of the screen; 100 keeps the task bar\n"
+    "  -1, -2         the default view's number formats: as they are, or wider from lower zooms\n";
+
 int ZentrixMain(int argc, const char* const* argv) {
+    if (argc == 2 && argv[1] && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+        std::fputs(ExplorerUsage, stdout);
+        return 0;
+    }
     StartUp(argc, argv);
     MessageLoop();
     return 0;   // nothing is saved at exit

@@ -2,6 +2,7 @@
 #include "engine/state.h"
 #include <cmath>
 #include <cstring>
+#include "engine/centre.h"
 #include "engine/colour_rule.h"
 #include "engine/deep.h"
 #include "engine/work.h"
@@ -38,6 +39,8 @@ void InitEngineState() {
     Work.TilePos = TileStartPicture;
 }
 
+int32_t DeepestZoom() { return Deep.On ? MaxDeepZoom : MaxZoom; }
+
 uint8_t ChooseNumberMode() {
     const int32_t shift = View.CPU_Prev;
     if (Deep.Forced || View.ld_Zoom > MaxZoom) return ModePerturb;
@@ -58,17 +61,6 @@ double PixelStepFor(int32_t ldZoom) {
 
 constexpr long128 RangeStart{0, uint64_t(1) << 63};   // -128, the lowest long128
 
-bool Below128(long128 a, long128 b) {
-    return int64_t(a.hi) < int64_t(b.hi) || (a.hi == b.hi && a.lo < b.lo);
-}
-
-bool KeepWithin(long128& centre, long128 limit) {
-    const long128 low = Neg128(limit);
-    if (Below128(limit, centre)) centre = limit;
-    else if (Below128(centre, low)) centre = low;
-    else return false;
-    return true;
-}
 }  // namespace
 
 long128 CentreLimitFor(int32_t pixels, int32_t ldZoom) {
@@ -77,24 +69,22 @@ long128 CentreLimitFor(int32_t pixels, int32_t ldZoom) {
 }
 
 bool KeepCentreInRange() {
-    const bool x = KeepWithin(View.Center_zX, CentreLimitFor(Calc.WindowWidth, View.ld_Zoom));
-    const bool y = KeepWithin(View.Center_zY, CentreLimitFor(Calc.WindowHeight, View.ld_Zoom));
-    return x || y;
-}
-
-int32_t WholePixelsBetween(long128 from, long128 to, int32_t ldZoom, int32_t cap) {
-    if (Below128(to, from)) return 0;
-    // The distance may exceed 128, so it is taken unsigned; a pixel is 2^(112 - ldZoom)
-    // units of 2^-120.
-    const long128 distance = Sub128(to, from);
-    const u128 units = (u128(distance.hi) << 64) | distance.lo;
-    const u128 pixels = units >> (112 - ldZoom);
-    return pixels < u128(cap) ? int32_t(pixels) : cap;
+    bool moved = false;
+    for (const CentreAxis axis : {AxisX, AxisY}) {
+        CentreCoord c = CentreOf(View, axis);
+        const int32_t pixels = axis == AxisX ? Calc.WindowWidth : Calc.WindowHeight;
+        if (!KeepCoordWithin(c, CentreLimit(pixels, View.ld_Zoom))) continue;
+        SetCentre(View, axis, c);
+        moved = true;
+    }
+    return moved;
 }
 
 void SetupGeometry() {
     KeepCentreInRange();
-    Calc.PixelStep = PixelStepFor(View.ld_Zoom);
+    // Beyond the exact formats the double step only serves the sizes of the view (it fades
+    // out below the doubles' range); the perturbation kernels place pixels from the centre.
+    Calc.PixelStep = View.ld_Zoom <= MaxZoom ? PixelStepFor(View.ld_Zoom) : std::ldexp(1.0, -8 - View.ld_Zoom);
     Calc.PixelStep128 = ToLong128(Calc.PixelStep);
     Calc.PixelStep60 = ToFixed60(Calc.PixelStep128);
 

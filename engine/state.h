@@ -77,6 +77,8 @@ struct DeepSettings {
     bool Forced;
 };
 extern DeepSettings Deep;
+// The deepest zoom the zoom commands reach: MaxDeepZoom with deep zoom on, else MaxZoom.
+int32_t DeepestZoom();
 
 // N_array and WorkMask in one block, so WorkMask lies right behind N_array.
 struct CountArrays {
@@ -107,14 +109,14 @@ void    InitEngineState();     // frequency, zeroed counts, start values of the 
 // with its centre kept in range; the render cycle's SetupCalculation adds the colour scale
 // and its own pass bookkeeping.
 void    SetupGeometry();
-// The farthest a centre may lie from zero along an axis of `pixels` at this zoom, so that
-// every pixel of the picture stays inside the 128-bit range: 128 less half the picture.
+// The farthest a centre may lie from zero along an axis of `pixels` at this zoom (up to
+// MaxZoom), so that every pixel of the picture stays inside the 128-bit range: 128 less half
+// the picture.
 long128 CentreLimitFor(int32_t pixels, int32_t ldZoom);
 // Moves a centre beyond its limit back onto it (rather than letting a coordinate wrap round
-// to the other end of the range); true when it moved.
+// to the other end of the range), at every zoom and with every bit (engine/centre.h); true
+// when it moved.
 bool    KeepCentreInRange();
-// Whole pixels of this zoom from `from` up to `to`, at most cap; 0 when `to` lies below.
-int32_t WholePixelsBetween(long128 from, long128 to, int32_t ldZoom, int32_t cap);
 uint8_t ChooseNumberMode();
 int64_t ClockMs();
 

@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <cstring>
 #include "files/param_text.h"
+#include "engine/centre.h"
 
 namespace {
 
 constexpr int NumberColumn = 42;   // the last digit of every line number stands here
+constexpr int CentreWordChars = 9;  // "$XXXXXXXX"
+constexpr int MaxCentreFileWords = 2 * CentreWords;
 
 struct TextOut {
     char* Out;
@@ -30,12 +33,14 @@ void PutValue(TextOut& t, uint32_t v) {
     Put(t, s);
 }
 
-// Four "$XXXXXXXX " words, most significant first.
-void PutLong128(TextOut& t, long128 v) {
+// 32-bit word k of a centre coordinate, most significant first.
+uint32_t CentreWord(const CentreCoord& c, int k) { return uint32_t(c.W[k / 2] >> (k % 2 ? 0 : 32)); }
+
+// `words` "$XXXXXXXX " words, most significant first: four are the long128.
+void PutCentre(TextOut& t, const CentreCoord& c, int words) {
     char s[16];
-    const uint32_t words[4] = {uint32_t(v.hi >> 32), uint32_t(v.hi), uint32_t(v.lo >> 32), uint32_t(v.lo)};
-    for (uint32_t w : words) {
-        std::snprintf(s, sizeof s, "$%08X ", w);
+    for (int k = 0; k < words; ++k) {
+        std::snprintf(s, sizeof s, "$%08X ", CentreWord(c, k));
         Put(t, s);
     }
 }
@@ -134,10 +139,28 @@ void SkipLine(TokenReader& r) {
     if (*r.At++ == '\r' && r.At < r.End && *r.At == '\n') ++r.At;
 }
 
-long128 ReadLong128(TokenReader& r) {
-    uint64_t w[4];
-    for (auto& x : w) x = uint32_t(ReadToken(r));
-    return long128{(w[2] << 32) | w[3], (w[0] << 32) | w[1]};
+// A word beyond the fourth is written as the writer writes it, "$" and eight hexadecimal
+// digits, on the same line; any other token after the fourth word is the line number.
+bool NextIsWideWord(const TokenReader& r) {
+    const unsigned char* p = r.At;
+    while (p < r.End && *p <= 32 && *p != '\r' && *p != '\n') ++p;
+    if (r.End - p < CentreWordChars || *p != '$') return false;
+    for (int i = 1; i < CentreWordChars; ++i)
+        if (HexDigit(p[i]) < 0) return false;
+    return p + CentreWordChars == r.End || p[CentreWordChars] <= 32;
+}
+
+// The words of a centre line into c; false when the centre cannot hold them all.
+bool ReadCentre(TokenReader& r, CentreCoord* c, int* words) {
+    *c = CentreCoord{};
+    int k = 0;
+    for (; k < 4 || NextIsWideWord(r); ++k) {
+        const uint32_t w = uint32_t(ReadToken(r));   // a longer number keeps its low 32 bits
+        if (k >= MaxCentreFileWords) return false;
+        c->W[k / 2] |= uint64_t(w) << (k % 2 ? 0 : 32);
+    }
+    *words = k;
+    return true;
 }
 
 double ReadDouble(TokenReader& r) {
@@ -148,10 +171,18 @@ double ReadDouble(TokenReader& r) {
     return d;
 }
 
-void ReadLineValues(TokenReader& r, int line, ViewParams* v) {
+// False for a centre line the view cannot take: more words than its centre holds, or a
+// different count of words than the line before.
+bool ReadLineValues(TokenReader& r, int line, ViewParams* v, int* centreWords) {
+    CentreCoord c;
+    int words = 0;
     switch (line) {
-        case 2:  v->Center_zX = ReadLong128(r); break;
-        case 3:  v->Center_zY = ReadLong128(r); break;
+        case 2:
+        case 3:
+            if (!ReadCentre(r, &c, &words) || (line == 3 && words != *centreWords)) return false;
+            SetCentre(*v, line == 2 ? AxisX : AxisY, c);
+            *centreWords = words;
+            break;
         case 4:  v->ld_Zoom = int32_t(uint32_t(ReadToken(r, true))); break;
         case 5:  v->Iteration = int32_t(uint32_t(ReadToken(r))); break;
         case 6:  v->Color = ReadDouble(r); break;
@@ -162,6 +193,7 @@ void ReadLineValues(TokenReader& r, int line, ViewParams* v) {
         case 11: v->FPU_Mode = uint8_t(ReadToken(r)); break;
         case 12: v->CPU_Prev = int32_t(uint32_t(ReadToken(r, true))); break;
     }
+    return true;
 }
 
 // Labels are for people: the reader compares line numbers only.
@@ -172,8 +204,8 @@ const char* const LineLabels[13] = {"", "(long128)", "Center_zX", "Center_zY", "
 void PutLineValues(TextOut& t, int line, const ViewParams& v) {
     switch (line) {
         case 1:  Put(t, "$04"); break;   // the format tag
-        case 2:  PutLong128(t, v.Center_zX); break;
-        case 3:  PutLong128(t, v.Center_zY); break;
+        case 2:  PutCentre(t, CentreOf(v, AxisX), CentreFileWords(v.ld_Zoom)); break;
+        case 3:  PutCentre(t, CentreOf(v, AxisY), CentreFileWords(v.ld_Zoom)); break;
         case 4:  PutValue(t, uint32_t(v.ld_Zoom)); break;
         case 5:  PutValue(t, uint32_t(v.Iteration)); break;
         case 6:  PutDouble(t, v.Color); break;
@@ -187,6 +219,12 @@ void PutLineValues(TextOut& t, int line, const ViewParams& v) {
 }
 
 }  // namespace
+
+int CentreFileWords(int32_t ldZoom) {
+    if (ldZoom <= MaxZoom) return 4;
+    // 32 n - 8 fraction bits hold the pixel step's 8 + ldZoom and 32 more.
+    return (ldZoom + 48 + 31) / 32;
+}
 
 int FormatParameterFile(const ViewParams& v, const char* name, char* out, int outSize) {
     if (outSize <= 0) return -1;
@@ -210,8 +248,9 @@ bool ParseParameterFile(const char* text, int64_t length, ViewParams* out) {
     uint64_t firstLine = ReadToken(r);
     SkipLine(r);
     if (tag != 4 || firstLine != 1) return false;
+    int centreWords = 0;
     for (int line = 2; line <= 12; ++line) {
-        ReadLineValues(r, line, out);
+        if (!ReadLineValues(r, line, out, &centreWords)) return false;
         if (ReadToken(r) != uint64_t(line)) return false;
         SkipLine(r);
     }
@@ -219,7 +258,7 @@ bool ParseParameterFile(const char* text, int64_t length, ViewParams* out) {
 }
 
 bool ParamsInRange(const ViewParams& v) {
-    if (v.ld_Zoom < MinZoom || v.ld_Zoom > MaxZoom) return false;
+    if (v.ld_Zoom < MinZoom || v.ld_Zoom > MaxDeepZoom) return false;
     uint32_t iteration = uint32_t(v.Iteration);
     if (iteration < uint32_t(MinIteration) || iteration > uint32_t(MaxIteration)) return false;
     // Asked the way round that a NaN scale, which no command can make, fails too: it would

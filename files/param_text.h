@@ -5,7 +5,14 @@
 #include "engine/state.h"
 #include "platform/platform.h"
 
-constexpr int ParamFileMaxBytes = 1024;   // the fourteen lines with a 255-character name
+// The fourteen lines of the deepest view (two centre lines of 627 words) with a
+// 255-character name.
+constexpr int ParamFileMaxBytes = 16384;
+// Lines 2 and 3 hold the centre in n >= 4 words of 32 bits, most significant first: the
+// two's-complement number of all of them in units of 2^-(32 n - 8). Four words are the
+// long128, and every view of the exact formats' zooms is written with four; a deeper one with
+// as many as its pixel step needs and 32 bits more.
+int  CentreFileWords(int32_t ldZoom);
 // Writes the fourteen CR LF lines of a view whose comment names `name`; returns the byte
 // count, or -1 when out cannot hold them.
 int  FormatParameterFile(const ViewParams& v, const char* name, char* out, int outSize);

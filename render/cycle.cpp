@@ -101,22 +101,24 @@ static void IdleTail() {
 
 // ---- Command step --------------------------------------------------------------------
 
-static void UseDefaultView() {
-    View.Center_zX = {0, 0};
-    View.Center_zY = ToLong128(-0.5);
-    View.ld_Zoom = 0;
-    View.Iteration = View.Alt_Iteration = 256;
-    View.Color = View.Alt_Color = 4.0;
-    View.Offset = 0;
-    View.Automatic = 1;
-    View.FPU_Mode = 1;
-    View.CPU_Prev = 0;
+ViewParams DefaultView() {
+    ViewParams v{};   // no bits below the long128 either
+    v.Center_zX = {0, 0};
+    v.Center_zY = ToLong128(-0.5);
+    v.ld_Zoom = 0;
+    v.Iteration = v.Alt_Iteration = 256;
+    v.Color = v.Alt_Color = 4.0;
+    v.Offset = 0;
+    v.Automatic = 1;
+    v.FPU_Mode = 1;
+    v.CPU_Prev = 0;
     if (Cycle.FormatOption == -2) {
-        View.FPU_Mode = 0;
-        View.CPU_Prev = 4;
+        v.FPU_Mode = 0;
+        v.CPU_Prev = 4;
     } else if (Cycle.FormatOption == 0 && Work.ThreadCount > 4) {
-        View.FPU_Mode = 0;
+        v.FPU_Mode = 0;
     }
+    return v;
 }
 
 static void NewPicture() {
@@ -124,8 +126,8 @@ static void NewPicture() {
         CreatePaintResources();
         Cycle.FirstPaintPending = 0;
     }
-    if (Messages.LoadState == LoadDone) View = LoadedParams;
-    else UseDefaultView();
+    View = Messages.LoadState == LoadDone || Messages.LoadState == LoadGiven ? LoadedParams : DefaultView();
+    if (View.ld_Zoom > MaxZoom) Deep.On = true;   // a deep view goes on deeper
     FillRect(Display.WindowRect, Brushes.DarkBrush);
     FillWorkMask(-1);
     InsideCount = NoStatistics;
@@ -159,11 +161,11 @@ static void CommandStep() {
         RecolourPicture();
         pos = TileIdle;
     }
-    if (pos == CmdZoomInAtPoint && Guard(View.ld_Zoom < MaxZoom, MsgZoomMax)) {
+    if (pos == CmdZoomInAtPoint && Guard(View.ld_Zoom < DeepestZoom(), MsgZoomMax)) {
         PrepareZoomIn(16, 4);
         pos = 0;
     }
-    if (pos == CmdZoomIn && Guard(View.ld_Zoom < MaxZoom, MsgZoomMax)) {
+    if (pos == CmdZoomIn && Guard(View.ld_Zoom < DeepestZoom(), MsgZoomMax)) {
         PrepareZoomIn(2, 1);
         pos = 0;
     }
@@ -230,6 +232,7 @@ static void PictureComplete() {
     if (PanelVisible) ShowPanel();
     if (Cycle.HistoryEmpty) StoreAllHistory();
     else StoreHistory();
+    if (Messages.LoadState == LoadGiven) Messages.LoadState = LoadNothing;   // no file to report on
     if (Messages.LoadState != LoadNothing) ShowMessage();
     IdleTail();
 }

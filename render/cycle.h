@@ -51,6 +51,10 @@ extern CycleState Cycle;
 extern HistorySlot History[HistorySlots];
 extern ViewParams LoadedParams; // a view read from a file; the first picture shows it
 
+// The view of a fresh start: the whole set, its number formats chosen by the start options
+// and the thread count.
+ViewParams DefaultView();
+
 void InitCycleState();          // start values, part of the engine's start-up initialisation
 void Invalidate();
 void PostCommand(int32_t code);

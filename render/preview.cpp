@@ -2,6 +2,7 @@
 // (as they are, magnified or halved) and marks in WorkMask what the passes still compute.
 #include "render/preview.h"
 #include <algorithm>
+#include "engine/centre.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "render/colour.h"
@@ -52,9 +53,13 @@ void PrepareZoomIn(int factor, int steps) {
         ZoomStepNearLimit(View.ld_Zoom, &factor, &steps);
         px = ClampZoomPoint(int32_t(Input.PressX), w, steps);
         py = ClampZoomPoint(int32_t(Input.PressY), h, steps);
-        // Measured from the old origin with the old step: the point under the press.
-        View.Center_zX = Add128(Calc.Origin_zX, ToLong128(double(px) * Calc.PixelStep));
-        View.Center_zY = Add128(Calc.Origin_zY, ToLong128(double(py) * Calc.PixelStep));
+        // With the old step: the point under the press.
+        for (const CentreAxis axis : {AxisX, AxisY}) {
+            CentreCoord c = CentreOf(View, axis);
+            if (axis == AxisX) MoveToPixel(c, px, w, View.ld_Zoom);
+            else MoveToPixel(c, py, h, View.ld_Zoom);
+            SetCentre(View, axis, c);
+        }
     }
     View.ld_Zoom += steps;
     SetupCalculation();

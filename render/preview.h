@@ -47,7 +47,7 @@ struct MagnifySpan {
 MagnifySpan MagnifySpanFor(int32_t size, int32_t factor, int32_t centre);
 int32_t     MagnifiedSource(const MagnifySpan& span, int32_t factor, int32_t screenPos);
 
-// Zoom factor and steps of a zoom at a point, smaller near the deepest zoom.
+// Zoom factor and steps of a zoom at a point, smaller near the deepest zoom (DeepestZoom).
 void    ZoomStepNearLimit(int32_t ldZoom, int32_t* factor, int32_t* steps);
 // The zoom point kept far enough from the edges that the magnified preview stays inside.
 int32_t ClampZoomPoint(int32_t press, int32_t size, int32_t steps);

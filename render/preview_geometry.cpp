@@ -28,13 +28,9 @@ int32_t MagnifiedSource(const MagnifySpan& span, int32_t factor, int32_t screenP
 }
 
 void ZoomStepNearLimit(int32_t ldZoom, int32_t* factor, int32_t* steps) {
-    // The deepest zoom is 112; a zoom at a point never overshoots it.
-    switch (ldZoom) {
-    case 109: *factor = 8; *steps = 3; break;
-    case 110: *factor = 4; *steps = 2; break;
-    case 111: *factor = 2; *steps = 1; break;
-    default:  *factor = 16; *steps = 4; break;
-    }
+    // A zoom at a point never overshoots the deepest zoom.
+    *steps = std::clamp(DeepestZoom() - ldZoom, 1, 4);
+    *factor = 1 << *steps;
 }
 
 int32_t ClampZoomPoint(int32_t press, int32_t size, int32_t steps) {

@@ -1,6 +1,7 @@
 // render/preview_pan.cpp - dragging the picture: the shifted old picture as a preview, then
 // a pan that keeps the overlap's counts and computes only the uncovered band.
 #include <algorithm>
+#include "engine/centre.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
@@ -31,13 +32,14 @@ void DrawPanPreview() {
 
 void KeepPanInRange() {
     // The content follows the drag: a positive shift moves the centre towards the low end.
-    const auto keep = [](int32_t& drag, long128 centre, int32_t pixels) {
-        const long128 limit = CentreLimitFor(pixels, View.ld_Zoom);
-        drag = std::min(drag, WholePixelsBetween(Neg128(limit), centre, View.ld_Zoom, pixels));
+    const auto keep = [](int32_t& drag, CentreAxis axis, int32_t pixels) {
+        const CentreCoord limit = CentreLimit(pixels, View.ld_Zoom);
+        const CentreCoord centre = CentreOf(View, axis);
+        drag = std::min(drag, WholePixelsBetween(NegatedCentre(limit), centre, View.ld_Zoom, pixels));
         drag = std::max(drag, -WholePixelsBetween(centre, limit, View.ld_Zoom, pixels));
     };
-    keep(Input.DragDX, View.Center_zX, Calc.WindowWidth);
-    keep(Input.DragDY, View.Center_zY, Calc.WindowHeight);
+    keep(Input.DragDX, AxisX, Calc.WindowWidth);
+    keep(Input.DragDY, AxisY, Calc.WindowHeight);
 }
 
 void PreparePan() {
@@ -45,8 +47,11 @@ void PreparePan() {
     const int dx = Input.DragDX, dy = Input.DragDY;
     const PanOverlap o = Preview.Overlap = OverlapFor(dx, dy, w, h);
     // The content follows the drag, so the centre moves the other way (old step).
-    View.Center_zX = Sub128(View.Center_zX, ToLong128(double(dx) * Calc.PixelStep));
-    View.Center_zY = Sub128(View.Center_zY, ToLong128(double(dy) * Calc.PixelStep));
+    for (const CentreAxis axis : {AxisX, AxisY}) {
+        CentreCoord c = CentreOf(View, axis);
+        AddPixels(c, -(axis == AxisX ? dx : dy), View.ld_Zoom);
+        SetCentre(View, axis, c);
+    }
     SetupCalculation();
     MarkGrid();
     uint32_t inside = 0;

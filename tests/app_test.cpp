@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
+#include "engine/centre.h"
 #include "engine/kernels.h"
 #include "files/params.h"
 #include "render/colour.h"
@@ -308,6 +309,53 @@ TEST(StartUp, FileArgumentsAreLookedUpHereThenInThePicturesFolder) {
     // Where the Pictures folder lies outside the scratch folder, only what the test wrote goes.
     std::error_code ec;
     std::filesystem::remove(view, ec), std::filesystem::remove(other, ec), std::filesystem::remove(pictures, ec);
+}
+
+// --re, --im and --zoom give a view by its values, on the default view or on a loaded file's;
+// out of range they are ignored. A view deeper than 112, from a file or given, and --deep turn
+// deep zoom on.
+TEST(StartUp, ViewsGivenByTheirValuesAndDeepZoom) {
+    ScratchFolder dir;
+    WriteWholeFile(dir / "deep.zxp", ViewFile(300));
+    WriteWholeFile(dir / "near.zxp", ViewFile(3));
+    const std::string deep = dir / "deep.zxp", near = dir / "near.zxp";
+    const std::string re = "-1." + std::string(300, '3') + "1";   // longer than any other argument
+    const struct {
+        std::vector<const char*> Args;
+        uint8_t Load;
+        int32_t Zoom;
+        bool    Deep;
+    } rows[] = {
+        {{"--im", "0.25", "--re", re.c_str(), "--zoom", "200"}, LoadGiven, 200, true},
+        {{"--zoom", "112", "--re", "-1e3", "--im", "128"}, LoadGiven, 112, false},
+        {{"--zoom", "20001"}, LoadNothing, 0, false},
+        {{"--deep", "4"}, LoadNothing, 0, true},
+        {{deep.c_str()}, LoadDone, 300, true},
+        {{near.c_str(), "--zoom", "150"}, LoadDone, 150, true},
+    };
+    for (const auto& r : rows) {
+        std::vector<const char*> argv{"zentrix"};
+        argv.insert(argv.end(), r.Args.begin(), r.Args.end());
+        argv.push_back(nullptr);
+        ReadCommandLine(int(argv.size()) - 1, argv.data());
+        TakeGivenView();
+        EXPECT_EQ(Messages.LoadState, r.Load) << r.Args[0];
+        EXPECT_EQ(Deep.On, r.Deep) << r.Args[0];
+        if (r.Load != LoadNothing) EXPECT_EQ(LoadedParams.ld_Zoom, r.Zoom) << r.Args[0];
+    }
+    CentreCoord x, y;
+    const char* given[] = {"zentrix", "--im", "0.25", "--re", re.c_str(), "--zoom", "200", nullptr};
+    ReadCommandLine(7, given);
+    TakeGivenView();
+    ASSERT_TRUE(DecimalToCentre(re.c_str(), &y) && DecimalToCentre("0.25", &x));
+    EXPECT_EQ(CompareCentre(CentreOf(LoadedParams, AxisY), y), 0);
+    EXPECT_EQ(CompareCentre(CentreOf(LoadedParams, AxisX), x), 0);
+    HeadlessSetScreen(320, 200);
+    StartProgram({"zentrix", "--zoom", "112", "--re", "-1e3"});   // shown without a message, bad values ignored
+    PumpUntilPictureDone();
+    EXPECT_EQ(View.ld_Zoom, 112);
+    EXPECT_TRUE(View.Center_zY == ToLong128(-0.5));
+    EXPECT_EQ(Messages.MessageTimerRunning, 0);
 }
 
 namespace {

@@ -71,6 +71,26 @@ TEST(BusyKeys, ZoomAtTheLimitIsDroppedMidPictureAndReportedWhenIdle) {
     }
 }
 
+// D turns deep zoom on and off: on, the zoom goes past 112 (in a view outside the set, where
+// every pixel escapes at once); off again, the zoom in is refused as at 112.
+TEST(BusyKeys, DeepZoomKeyLetsTheZoomGoOnPast112) {
+    StartSmall();
+    View.Center_zY = ToLong128(3.0);
+    View.Automatic = 0;
+    View.Alt_Iteration = 0;
+    View.ld_Zoom = 112;
+    for (const auto& [deep, message, zoom] : {std::tuple{true, MsgDeepOn, 113}, {false, MsgDeepOff, 113}}) {
+        Press('D');
+        EXPECT_EQ(Deep.On, deep);
+        EXPECT_EQ(Messages.MessageCode, message);
+        PumpUntilPictureDone();
+        Press(VK_PRIOR);
+        PumpUntilPictureDone();
+        EXPECT_EQ(View.ld_Zoom, zoom);
+    }
+    EXPECT_EQ(StripFill(), RedStrip);   // the refusal was shown
+}
+
 TEST(BusyKeys, FormatAndResetKeysAbandonThePass) {
     StartSmall();
     StartPass();

@@ -56,7 +56,7 @@ TEST(KeyTables, EveryCodePostsItsCommand) {
         {'N', 0, CmdRecolour},           {'M', VK_CONTROL, CmdRecolour},  {'N', VK_CONTROL, CmdRecolour},
         {'5', 0, CmdRecolour},           {VK_NUMPAD0 + 5, 0, CmdRecolour}, {VK_F1 + 4, 0, CmdRecolour},
         {'6', 0, CmdRecolour},           {VK_NUMPAD0 + 6, 0, CmdRecolour}, {VK_F1 + 5, 0, CmdRecolour},
-        {'F', 0, CmdRecompute},           {VK_BACK, 0, CmdRecolour},
+        {'F', 0, CmdRecompute},           {VK_BACK, 0, CmdRecolour},       {'D', 0, CmdRecolour},
         // No command: other modifiers, F7, F8, F10, F12, letters without a row.
         {'S', 0, TileIdle},              {'S', VK_SHIFT, TileIdle},       {VK_ESCAPE, VK_SHIFT, TileIdle},
         {VK_F1 + 4, VK_CONTROL, TileIdle}, {VK_F1 + 6, 0, TileIdle},      {VK_F1 + 7, 0, TileIdle},

@@ -44,7 +44,9 @@ TEST(Colour, PaletteAndColourRule) {
 
 TEST(Colour, AutomaticLimit) {
     // No escapes: the zoom alone decides.
-    const struct { int zoom, limit; } cases[] = {{0, 256}, {3, 256}, {4, 269}, {10, 2247}};
+    // Deep zooms meet the upper bound (a million, inside the limit's range).
+    const struct { int zoom, limit; } cases[] = {{0, 256}, {3, 256}, {4, 269}, {10, 2247}, {113, 1000000},
+                                                 {MaxDeepZoom, 1000000}};
     for (auto c : cases) {
         Picture(8, 4, 300);
         std::fill(ScreenImage, ScreenImage + 32, 0u);

@@ -2,6 +2,9 @@
 // automatic colour scale, the clock and the start-up state.
 #include <gtest/gtest.h>
 #include <cmath>
+#include <string>
+#include <vector>
+#include "engine/centre.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/headless/headless.h"
@@ -117,4 +120,38 @@ TEST(Setup, ClockAndStartUpState) {
     EXPECT_EQ(at(35000000 + 15000), 3502);           // 3501.5: a tie, to even
     EXPECT_EQ(at(35000000 + 25000), 3502);           // 3502.5
     EXPECT_EQ(at((int64_t(1) << 30) + 64), 107374);  // the float counter drops the 64 ticks
+}
+
+// A decimal of any length converts exactly, truncated towards zero: the exact decimal of a
+// coordinate down to its last bit (written by long multiplication) reads back as its bits,
+// and so it does with more digits after it.
+TEST(Centre, DecimalsOfAnyLengthConvertExactlyAndTruncate) {
+    CentreCoord c{};
+    c.W[0] = 0x3A23456789ABCDEFull, c.W[1] = 0xF00DFACE12345678ull, c.W[CentreWords - 1] = 0x8000000000000001ull;
+    // All the fraction's bits and 8 zeros as an integer of 32-bit limbs, least significant first.
+    const int limbCount = 2 * CentreWords;
+    std::vector<uint64_t> limbs(static_cast<size_t>(limbCount), 0);
+    for (int i = 8; i < 64 * CentreWords; ++i)
+        limbs[size_t(limbCount - 1 - (i - 8) / 32)] |= (c.W[i / 64] >> (63 - i % 64) & 1) << (31 - (i - 8) % 32);
+    std::string digits = std::to_string(c.W[0] >> 56) + ".";
+    for (int d = 0; d < 32 * limbCount; ++d) {   // times ten; the carry out of the top is the next digit
+        uint64_t carry = 0;
+        for (uint64_t& l : limbs) {
+            l = l * 10 + carry;
+            carry = l >> 32;
+            l &= 0xFFFFFFFF;
+        }
+        digits += char('0' + carry);
+    }
+    for (const std::string& tail : {std::string(), std::string("9"), std::string(5000, '7')}) {
+        CentreCoord back;
+        ASSERT_TRUE(DecimalToCentre((digits + tail).c_str(), &back));
+        EXPECT_EQ(CompareCentre(back, c), 0) << tail.size();
+        ASSERT_TRUE(DecimalToCentre(("-" + digits + tail).c_str(), &back));
+        EXPECT_EQ(CompareCentre(back, NegatedCentre(c)), 0) << tail.size();
+    }
+    CentreCoord v;
+    for (const char* bad : {"", ".", "-", "1e5", "128", "-128", "0x1", "1.2.3", " 1", "1 "})
+        EXPECT_FALSE(DecimalToCentre(bad, &v)) << bad;
+    for (const char* good : {"127.99", "+.5", "-0", "7."}) EXPECT_TRUE(DecimalToCentre(good, &v)) << good;
 }

@@ -1,10 +1,12 @@
 // tests/files_params_test.cpp - the parameter file's text: layout, token reader, range check,
 // and loading from the command line's point of view.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+#include "engine/centre.h"
 #include "files/params.h"
 #include "tests/files_test_util.h"
 #include "render/cycle.h"
@@ -127,6 +129,61 @@ TEST(ParamText, EveryValueComesBackBitForBit) {
     ExpectSameBits(v, back);
 }
 
+// Lines 2 and 3 of `text` replaced by centre lines of the given words, every word `word`.
+std::string WithCentreWords(const std::string& text, int wordsX, int wordsY, const char* word = "$80000001") {
+    const size_t line2 = text.find("\r\n") + 2, line4 = text.find("\r\n", text.find("\r\n", line2) + 2) + 2;
+    std::string lines;
+    for (int line : {2, 3}) {
+        for (int k = 0; k < (line == 2 ? wordsX : wordsY); ++k) lines += std::string(word) + ' ';
+        lines += ' ' + std::to_string(line) + " Center\r\n";
+    }
+    return text.substr(0, line2) + lines + text.substr(line4);
+}
+
+TEST(ParamText, DeepCentresTakeTheWordsTheirZoomNeedsAndComeBack) {
+    ViewParams v = ExampleView();
+    for (int i = 0; i < CentreExtWords; ++i) {
+        v.Center_zXExt[i] = 0x0123456789ABCDEFull * uint64_t(i + 1);
+        v.Center_zYExt[i] = ~v.Center_zXExt[i];
+    }
+    const struct { int32_t Zoom; int Words; } rows[] = {{-4, 4}, {112, 4}, {113, 6}, {1000, 33}, {MaxDeepZoom, 627}};
+    for (const auto& r : rows) {
+        v.ld_Zoom = r.Zoom;
+        const std::string text = Format(v);
+        const std::string line2 = text.substr(text.find("\r\n") + 2, text.find(" 2 Center_zX") - text.find("\r\n"));
+        EXPECT_EQ(std::count(line2.begin(), line2.end(), '$'), r.Words) << r.Zoom;
+        ViewParams back{};
+        ASSERT_TRUE(Parse(text, &back)) << r.Zoom;
+        EXPECT_EQ(Format(back), text);
+        for (CentreAxis axis : {AxisX, AxisY}) {   // the bits the words hold, none below
+            CentreCoord want = CentreOf(v, axis);
+            TruncateCentre(want, 32 * r.Words - 8);
+            EXPECT_EQ(CompareCentre(CentreOf(back, axis), want), 0) << r.Zoom;
+        }
+    }
+    ViewParams plain = v;   // an exact view is written as if it had no deeper bits
+    v.ld_Zoom = plain.ld_Zoom = 112;
+    std::fill_n(plain.Center_zXExt, CentreExtWords, 0);
+    std::fill_n(plain.Center_zYExt, CentreExtWords, 0);
+    EXPECT_EQ(Format(v), Format(plain));
+}
+
+TEST(ParamText, CentreLinesAreReadAsWrittenUpToWhatTheCentreHolds) {
+    ViewParams deep = ExampleView();
+    deep.ld_Zoom = 1000;
+    const std::string text = Format(deep);
+    ViewParams v{};
+    ASSERT_TRUE(Parse(WithCentreWords(text, 6, 6), &v));   // fewer words than the zoom needs
+    EXPECT_EQ(v.Center_zX, (long128{0x8000000180000001ull, 0x8000000180000001ull}));
+    EXPECT_EQ(v.Center_zXExt[0], 0x8000000180000001ull);
+    EXPECT_EQ(v.Center_zYExt[1], 0u);
+    EXPECT_TRUE(Parses(WithCentreWords(text, 2 * CentreWords, 2 * CentreWords)));
+    EXPECT_FALSE(Parses(WithCentreWords(text, 2 * CentreWords + 1, 2 * CentreWords + 1)));   // more than it holds
+    EXPECT_FALSE(Parses(WithCentreWords(text, 5, 6)));                                     // lines differ
+    EXPECT_FALSE(Parses(WithCentreWords(text, 3, 3)));
+    EXPECT_FALSE(Parses(WithCentreWords(text, 5, 5, "$8000001")));   // a fifth word is written whole
+}
+
 TEST(ParamText, DecimalTabsLineFeedsAndOtherLabelsLoad) {
     const std::string text =
         "4 1\n"
@@ -169,7 +226,8 @@ TEST(ParamText, EachBoundIsInclusiveAndRejectsOneStepBeyond) {
     struct Case { void (*Set)(ViewParams&); bool Accepted; };
     const Case cases[] = {
         {[](ViewParams& v) { v.ld_Zoom = -4; }, true},       {[](ViewParams& v) { v.ld_Zoom = 112; }, true},
-        {[](ViewParams& v) { v.ld_Zoom = -5; }, false},      {[](ViewParams& v) { v.ld_Zoom = 113; }, false},
+        {[](ViewParams& v) { v.ld_Zoom = -5; }, false},      {[](ViewParams& v) { v.ld_Zoom = MaxDeepZoom + 1; }, false},
+        {[](ViewParams& v) { v.ld_Zoom = MaxDeepZoom; }, true},
         {[](ViewParams& v) { v.Iteration = 2; }, true},      {[](ViewParams& v) { v.Iteration = 9999999; }, true},
         {[](ViewParams& v) { v.Iteration = 1; }, false},     {[](ViewParams& v) { v.Iteration = 10000000; }, false},
         {[](ViewParams& v) { v.Iteration = -1; }, false},

@@ -64,6 +64,21 @@ TEST(Renderer, DeepAutomaticViewEqualsTheExplorersSavedPicture) {
     ExpectRendererMatchesExplorer(SeahorseView(48), 320, 180, "");   // beyond the double format
 }
 
+// A view given by its values is the view of a file with those values: the default view's other
+// values, and the same file made from it.
+TEST(Renderer, ViewGivenByItsValuesEqualsItsFile) {
+    ScratchFolder dir;
+    ViewParams v = SeahorseView(48);
+    v.Iteration = v.Alt_Iteration = 256;   // the default view's limit
+    WriteView(dir / "view.zxp", v);
+    const std::string common = "--threads 1 --size 160x90 ";
+    RunResult a = RunRenderer(common + Quoted(dir / "view.zxp") + ' ' + Quoted(dir / "a.png"));
+    RunResult b = RunRenderer(common + "--re -0.7436438870371587 --im 0.1318259042053988 --zoom 48 " +
+                              Quoted(dir / "b.png"));
+    ASSERT_EQ(a.Code + b.Code, 0) << a.Err << b.Err;
+    EXPECT_TRUE(ReadWholeFile(dir / "a.png") == ReadWholeFile(dir / "b.png"));
+}
+
 TEST(Renderer, OddSizesComeOutExactly) {
     ScratchFolder dir;
     WriteView(dir / "view.zxp", HomeView());
@@ -79,7 +94,7 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
     ScratchFolder dir;
     WriteView(dir / "good.zxp", HomeView());
     ViewParams outOfRange = HomeView();
-    outOfRange.ld_Zoom = 113;
+    outOfRange.ld_Zoom = MaxDeepZoom + 1;
     WriteView(dir / "bad.zxp", outOfRange);
     ViewParams nanColour = HomeView();
     nanColour.Color = std::nan("");
@@ -102,7 +117,12 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
         {"--scale 3 " + good + ' ' + out, 2, "bad scale"},
         {"--aa 3 " + good + ' ' + out, 2, "bad anti-aliasing"},
         {"--size 32x32 --scale 4096 " + good + ' ' + out, 2, "at most 65536x65536"},
-        {"--aa 4 " + Quoted(dir / "deep.zxp") + ' ' + out, 2, "beyond 112"},
+        {"--aa 4 " + Quoted(dir / "deep.zxp") + ' ' + out, 2, "beyond 112 (--deep goes deeper)"},
+        {"--to 112 --frames " + Quoted(dir / "frames") + ' ' + good, 2, "zoom 111 at the deepest"},
+        {"--zoom 20001 " + out, 2, "bad zoom"},
+        {"--re 1e5 " + out, 2, "bad coordinate"},
+        {"--kernel fast " + good + ' ' + out, 2, "bad kernel path"},
+        {"--zoom 5", 2, "are needed"},
         {"--zoom-video " + Quoted(dir / "v.avi") + ' ' + good, 2, "unknown video extension"},
         {"--from 5 --frames " + Quoted(dir / "frames") + ' ' + good, 2, "must lie below"},
         {good, 2, "usage:"},

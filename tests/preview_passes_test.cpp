@@ -1,6 +1,7 @@
 // Every command's passes end in the picture a full computation of the new view gives: exactly
 // without the interior shortcut, and with it apart from skipped pixels left black.
 #include <gtest/gtest.h>
+#include "engine/centre.h"
 #include "render/input.h"
 #include "tests/preview_util.h"
 
@@ -189,5 +190,76 @@ TEST(PreviewPasses, PanCountsInsidePixelsOfTheOverlap) {
         ASSERT_EQ(SettledFlags[MaskIndex(99, r)], 0);
         ASSERT_EQ(SettledFlags[MaskIndex(100, r)], 1);
         ASSERT_EQ(MaskAt(100, r), NAt(100, r));
+    }
+}
+
+// The oracle of the centre's moves: a coordinate as its bits, most significant first (bit i
+// weighs 2^(7 - i)), added to one bit at a time by long hand.
+using OracleBits = std::vector<int>;
+static OracleBits BitsOf(const CentreCoord& c) {
+    OracleBits b(64 * CentreWords);
+    for (size_t i = 0; i < b.size(); i++) b[i] = int(c.W[i / 64] >> (63 - i % 64)) & 1;
+    return b;
+}
+static void AddToBits(OracleBits& b, int64_t k, int fractionBit) {   // b + k 2^-fractionBit
+    const int sign = k < 0 ? -1 : 1;
+    uint64_t m = k < 0 ? 0 - uint64_t(k) : uint64_t(k);
+    for (int at = 7 + fractionBit; m; m >>= 1, at--)
+        for (int i = at; (m & 1) && i >= 0; i--) {   // the bit, then its carry or borrow
+            b[i] += sign;
+            if (b[i] == 0 || b[i] == 1) break;
+            b[i] &= 1;
+        }
+}
+
+// Past the exact formats a pan moves the centre by whole pixels and a zoom at a point onto the
+// pressed pixel, every bit of it; at the edge of the range the centre stops and the pan with it.
+TEST(PreviewPasses, DeepPansAndZoomsMoveEveryBitOfTheCentre) {
+    StartEngine(W, H);
+    Deep.On = true;
+    enum Op { Pan, ZoomAt, Edge };
+    const struct { Op op; int32_t zoom, x, y, newZoom; } rows[] = {
+        {Pan, 112, 37, -15, 112},       {Pan, 113, -319, 199, 113},    {Pan, 1000, 1, 0, 1000},
+        {Pan, MaxDeepZoom, -5, 77, MaxDeepZoom},  {ZoomAt, 112, 100, 60, 116},  {ZoomAt, 113, 300, 20, 117},
+        {ZoomAt, 4321, 19, 150, 4325}, {ZoomAt, MaxDeepZoom - 2, 200, 100, MaxDeepZoom},
+        {Edge, 113, -50, 0, 113},       {Edge, 9000, -1, 0, 9000},
+    };
+    for (const auto& r : rows) {
+        UseStartView(0);
+        CentreCoord x, y;
+        ASSERT_TRUE(DecimalToCentre("0.13182590420531197049576540161124701236476392648716294732190", &x));
+        ASSERT_TRUE(DecimalToCentre("-0.7436438870371587047521998713862847582916476380923657110", &y));
+        for (int i = 2; i < CentreWords; i += 3) x.W[i] = y.W[i] = 0x9E3779B97F4A7C15ull * uint64_t(i);
+        if (r.op == Edge) {   // the highest coordinate, beyond the limit
+            for (uint64_t& w : x.W) w = ~uint64_t(0);
+            x.W[0] >>= 1;
+        }
+        SetCentre(View, AxisX, x);
+        SetCentre(View, AxisY, y);
+        View.ld_Zoom = r.zoom;
+        SetupCalculation();
+        OracleBits wantX = BitsOf(x), wantY = BitsOf(y);
+        if (r.op == Pan) {
+            Input.DragDX = r.x, Input.DragDY = r.y;
+            PreparePan();
+            AddToBits(wantX, -r.x, 8 + r.zoom);
+            AddToBits(wantY, -r.y, 8 + r.zoom);
+        } else if (r.op == ZoomAt) {
+            Input.PressX = uint32_t(r.x), Input.PressY = uint32_t(r.y);
+            PrepareZoomIn(16, 4);
+            AddToBits(wantX, r.x - W / 2, 8 + r.zoom);
+            AddToBits(wantY, r.y - H / 2, 8 + r.zoom);
+        } else {
+            wantX = BitsOf(CentreCoord{{uint64_t(1) << 63}});   // -128, then half the picture in
+            AddToBits(wantX, W / 2, 8 + r.zoom);
+            for (int& b : wantX) b ^= 1;                        // and negated: 128 - W/2 pixels
+            AddToBits(wantX, 1, CentreFractionBits);
+            Input.DragDX = r.x;
+            KeepPanInRange();
+            EXPECT_EQ(Input.DragDX, 0) << r.zoom;   // the centre may not go further out
+        }
+        EXPECT_EQ(View.ld_Zoom, r.newZoom);
+        EXPECT_TRUE(BitsOf(CentreOf(View, AxisX)) == wantX) << r.op << " at " << r.zoom;
+        EXPECT_TRUE(BitsOf(CentreOf(View, AxisY)) == wantY) << r.op << " at " << r.zoom;
     }
 }

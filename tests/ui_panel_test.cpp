@@ -58,6 +58,10 @@ TEST(PanelText, ZoomFromFractionsToExponents) {
     EXPECT_STREQ(ZoomText(73).Chars, "9E+21");    // 9.44e21: second digit below 5
     EXPECT_STREQ(ZoomText(83).Chars, "1E+25");    // 9.67e24 rounds up into the next decade
     EXPECT_STREQ(ZoomText(112).Chars, "5E+33");
+    // Past the doubles' range from the decimal logarithm; the deepest line still fits the plate.
+    EXPECT_STREQ(ZoomText(1023).Chars, "9E+307");
+    EXPECT_STREQ(ZoomText(1024).Chars, "2E+308");
+    EXPECT_STREQ(ZoomText(MaxDeepZoom).Chars, "4E+6020");
 }
 
 TEST(PanelText, NumberFormatNamesTheFormatAndItsRange) {
@@ -69,6 +73,7 @@ TEST(PanelText, NumberFormatNamesTheFormatAndItsRange) {
     EXPECT_STREQ(NumberFormatText(ModeDouble, true, 1, 0).Chars, "53 FPU (w@[ide#>r@[ange)");
     EXPECT_STREQ(NumberFormatText(ModeDouble, true, 0, 0).Chars, "53 Bit (w@[ide#>r@[ange)");
     EXPECT_STREQ(NumberFormatText(2, false, 0, 0).Chars, "");
+    EXPECT_STREQ(NumberFormatText(ModePerturb, false, 1, 0).Chars, "perturb (deep#=zoom)");
 }
 
 TEST(PanelText, ColourInFixedPointOrScientificForm) {
@@ -128,6 +133,11 @@ TEST(PanelContent, LinesFromTheLiveValues) {
     p = ComposePanel(PictureStatusNow());
     EXPECT_STREQ(p.Lines[4].Text.Chars, "Zoom: 0.500 (2^-1)");
     EXPECT_STREQ(p.Lines[11].Text.Chars, "Time: 999 ms");
+    // Deep zooms: with the magnification while the line keeps the plate's margins, then without.
+    for (const auto& [zoom, text] : {std::pair{112, "Zoom: 5E+33 (2^112)"}, {998, "Zoom: 2^998"}, {20000, "Zoom: 2^20000"}}) {
+        View.ld_Zoom = zoom;
+        EXPECT_STREQ(ComposePanel(PictureStatusNow()).Lines[4].Text.Chars, text);
+    }
 }
 
 TEST(PanelContent, AutomaticValuesAreDarkRed) {

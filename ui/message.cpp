@@ -2,12 +2,14 @@
 // load and save results, the credit line and the commands refused at a limit.
 #include "ui/message.h"
 #include <cstdio>
+#include "engine/state.h"
 #include "platform/platform.h"
 #include "ui/display.h"
 #include "ui/layout.h"
 #include "ui/text.h"
 
 MessageState Messages;
+static_assert(MaxZoom == 112 && MaxDeepZoom == 20000, "the deep zoom messages name both limits");
 
 namespace {
 
@@ -31,6 +33,8 @@ constexpr FixedMessage FixedMessages[] = {
     {MsgColourMin, false, "#<LIMI@[T min@[. Co@[lo@]r"},
     {MsgThresholdMax, false, "#<LIMI@[T max@[. @[Thresho@[ld"},
     {MsgThresholdMin, false, "#<LIMI@[T min@[. @[Thresho@[ld"},
+    {MsgDeepOn, true, "#<Deep zoom on: down#=to 2^20000"},
+    {MsgDeepOff, true, "#<Deep zoom off: down#=to 2^112"},
 };
 
 MessageLine Line(bool green, const char* format, const char* fileName) {

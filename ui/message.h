@@ -17,17 +17,20 @@ enum : uint8_t {
     MsgColourMin        = 92,
     MsgThresholdMax    = 93,
     MsgThresholdMin    = 94,
+    MsgDeepOn          = 95,    // the D key turned deep zoom on
+    MsgDeepOff         = 96,
     MsgShown           = 255,   // a message is on the screen (any code from 128 on counts so)
 };
 constexpr uint8_t MsgFirstShown = 128;
 
 // Load results, kept apart from the codes because a load result and a code may both show.
-enum : uint8_t { LoadNothing = 0, LoadDone = 1, LoadFailed = 2 };
+// LoadGiven: the command line gave the view by its values (LoadedParams), with no file to name.
+enum : uint8_t { LoadNothing = 0, LoadDone = 1, LoadFailed = 2, LoadGiven = 3 };
 
 struct MessageState {
     uint8_t MessageCode;          // MsgNone, a pending code, or MsgFirstShown and above
     uint8_t MessageTimerRunning;  // the 3-second removal timer is set
-    uint8_t LoadState;            // LoadNothing, LoadDone (LoadedParams valid) or LoadFailed
+    uint8_t LoadState;            // LoadNothing, LoadDone or LoadGiven (LoadedParams valid), LoadFailed
     char    MessageFileName[256]; // file last loaded or tried, or the last save without extension
 };
 extern MessageState Messages;

@@ -8,6 +8,7 @@
 #include "engine/state.h"
 #include "engine/work.h"
 #include "ui/display.h"
+#include "ui/font.h"
 #include "ui/layout.h"
 #include "ui/text.h"
 
@@ -17,6 +18,8 @@ namespace {
 
 constexpr uint32_t PanelRed   = 0x0000FF;   // a value set by hand (COLORREF)
 constexpr uint32_t PanelDim   = 0x00009F;   // a value the automatic mode steers
+// The widest line that keeps the plate's left margin on its right too.
+constexpr int32_t PanelTextRoom = 143;
 
 template <typename... Args>
 PanelText Format(const char* format, Args... args) {
@@ -36,11 +39,12 @@ PanelText& Append(PanelText& t, const char* text) {
 
 // Above 10^15 the panel shows one significant digit and the decimal exponent, rounded from
 // the first two of eight written digits.
-PanelText ExponentZoomText(double f) {
+// Past 2^1023, where the double overflows, from the decimal logarithm: f = mantissa x 10^tens.
+PanelText ExponentZoomText(double f, int tens = 0) {
     char digits[40];
     std::snprintf(digits, sizeof digits, "%.7e", f);     // "d.ddddddde+XX"
     int lead = digits[0] - '0';
-    int exponent = std::atoi(digits + 10);
+    int exponent = std::atoi(digits + 10) + tens;
     if (digits[2] >= '5') {
         lead++;
         if (lead == 10) {
@@ -55,7 +59,11 @@ PanelText ExponentZoomText(double f) {
 
 PanelText ZoomText(int32_t ldZoom) {
     const double f = std::exp(ldZoom * 0.6931471805599453);
-    if (!std::isfinite(f)) return Format("-");
+    if (!std::isfinite(f)) {
+        const double digits = ldZoom * 0.30102999566398120;   // log10 of 2^ldZoom
+        const double tens = std::floor(digits);
+        return ExponentZoomText(std::pow(10.0, digits - tens), int(tens));
+    }
     if (f < 1.0) return Format("%.3f", f);
     if (f < 1e5) return Format("%.0f", std::nearbyint(f));
     if (f < 1e6) return Format("%.1f#<k", f / 1e3);
@@ -76,6 +84,8 @@ PanelText NumberFormatText(uint8_t numberMode, bool wideRange, uint8_t fpuMode, 
         return Format("53 FPU (up#=to 2^%d)", 45 - v);
     case ModeLong128:
         return Format("120%s(from 2^%d)", fpuMode ? " CPU " : " Bit ", 53 - v);
+    case ModePerturb:
+        return Format("perturb (deep#=zoom)");
     default:
         return PanelText{};
     }
@@ -118,6 +128,8 @@ PanelContent ComposePanel(const PictureStatus& status) {
     const bool autoColour = View.Color == View.Alt_Color;
     PanelText zoom = Format("Zoom: ");
     Append(Append(zoom, ZoomText(View.ld_Zoom).Chars), Format(" (2^%d)", View.ld_Zoom).Chars);
+    // Deep zooms write the magnification too long for the plate: then the power of two alone.
+    if (TextWidth(zoom.Chars) > PanelTextRoom) zoom = Format("Zoom: 2^%d", View.ld_Zoom);
     PanelText automatic = Format("Auto: ");
     Append(automatic, AutomaticText(View.Automatic, status.InsideCount, status.RecomputeAll).Chars);
     PanelText time = Format("Time: ");

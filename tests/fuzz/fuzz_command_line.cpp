@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     });
     mkdir("Pictures", 0777);
     Put("view.zxp", ViewText(3));
-    Put("bad.zxp", ViewText(200));
+    Put("bad.zxp", ViewText(MaxDeepZoom + 1));
     Put("Pictures/p.zxp", ViewText(-4));
     Put("Pictures/q", ViewText(7).substr(0, 300));
     HeadlessSetProgramPath((std::string(folder) + "/zentrix").c_str());
