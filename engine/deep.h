@@ -26,6 +26,10 @@ struct DeepOrbitPoint {
 // the view's centre (real part Center_zY, imaginary part Center_zX, every bit of both).
 struct DeepReferenceState {
     int32_t  ZoomBits;        // the pixel step is 2^-ZoomBits
+    // The picture the geometry was set up for, whose centre the reference is: a poster's
+    // pieces are computed with their own smaller size in Calc, but their pixels are offsets
+    // from the whole picture's centre.
+    int32_t  Width, Height;
     int32_t  Iteration;       // the limit the orbit was made for
     int32_t  Length;          // values stored, Z_0 .. Z_(Length-1); complete when Ready
     bool     Escaped;         // |Z_(Length-1)|^2 >= 4; otherwise Length = Iteration + 1

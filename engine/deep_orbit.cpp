@@ -134,7 +134,11 @@ int32_t DeepOrbitClockInterval(int n) { return std::clamp(int32_t((1 << 20) / (n
 
 void DeepRestartOrbit() { SetUpOrbit(false); }
 
-void DeepSetupGeometry() { SetUpOrbit(true); }
+void DeepSetupGeometry() {
+    DeepRef.Width = Calc.WindowWidth;
+    DeepRef.Height = Calc.WindowHeight;
+    SetUpOrbit(true);
+}
 
 DeepOrbitStatus DeepAdvanceOrbitChecked() {
     if (Orbit.words.empty() && Orbit.status != DeepOrbitStatus::NoMemory) DeepRestartOrbit();

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <system_error>
 #include <thread>
+#include "engine/deep.h"
 #include "engine/kernels.h"
 #include "engine/state.h"
 #include "engine/work.h"
@@ -216,6 +217,12 @@ void ComputeTile() { ComputeTileAt(0, 0); }
 void ComputeTileAt(int32_t col0, int32_t row0) {
     const int p = Work.TilePos;
     if (p < 0 || p >= TileCount) return;
+    // A perturbation picture needs its reference orbit and table first; in a live pass they
+    // are made a slice at a time, and the tile waits for them as for an unfinished slice.
+    if (Calc.NumberMode == ModePerturb && !(DeepAdvanceOrbit() && DeepPrepareTable())) {
+        Work.SliceExpired.store(true, std::memory_order_relaxed);
+        return;
+    }
     OpenTileAt(col0, row0);
     const int n = Work.ThreadCount;
     const int workers = n < WorkersStarted ? n : WorkersStarted;

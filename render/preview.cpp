@@ -53,12 +53,18 @@ void PrepareZoomIn(int factor, int steps) {
         ZoomStepNearLimit(View.ld_Zoom, &factor, &steps);
         px = ClampZoomPoint(int32_t(Input.PressX), w, steps);
         py = ClampZoomPoint(int32_t(Input.PressY), h, steps);
-        // With the old step: the point under the press.
-        for (const CentreAxis axis : {AxisX, AxisY}) {
-            CentreCoord c = CentreOf(View, axis);
-            if (axis == AxisX) MoveToPixel(c, px, w, View.ld_Zoom);
-            else MoveToPixel(c, py, h, View.ld_Zoom);
-            SetCentre(View, axis, c);
+        // With the old step: the point under the press, measured from the old origin; past
+        // the long128 range, where the origin is not kept, from the centre by half the window.
+        if (View.ld_Zoom <= MaxZoom) {
+            View.Center_zX = Add128(Calc.Origin_zX, ToLong128(double(px) * Calc.PixelStep));
+            View.Center_zY = Add128(Calc.Origin_zY, ToLong128(double(py) * Calc.PixelStep));
+        } else {
+            for (const CentreAxis axis : {AxisX, AxisY}) {
+                CentreCoord c = CentreOf(View, axis);
+                if (axis == AxisX) MoveToPixel(c, px, w, View.ld_Zoom);
+                else MoveToPixel(c, py, h, View.ld_Zoom);
+                SetCentre(View, axis, c);
+            }
         }
     }
     View.ld_Zoom += steps;
