@@ -1,0 +1,196 @@
+// The perturbation kernels against MPFR: the table's merged steps against single steps, the
+// pictures of the exact range against the long128 kernel, deep pictures against direct orbits
+// of sampled pixels, and every kernel path, thread count and sliced pass against the scalar
+// kernel's single run.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <random>
+#include <vector>
+#include "engine/deep.h"
+#include "engine/deep_table.h"
+#include "engine/dispatch.h"
+#include "platform/headless/headless.h"
+#include "tests/deep_mpfr.h"
+#include "tests/engine_reference.h"
+
+using ref::Scene;
+
+namespace {
+struct DeepScene {
+    const char* Re;   // centre, decimal
+    const char* Im;
+    int32_t Zoom, Iteration, Width, Height;
+    int Sample;       // every Sample-th pixel of every Sample-th row is checked by MPFR
+};
+
+// A preperiodic point (i -> -1 + i -> -i -> -1 + i ...), a point beside it whose own orbit
+// escapes early, and the seahorse valley.
+const char* const Seahorse[2] = {"-0.74364388703715870475", "0.13182590420531197049"};
+
+int32_t ZoomBits(const DeepScene& s) { return s.Zoom + 8; }
+
+// A picture of the scene on the perturbation path, its reference from MPFR; c holds the
+// centre as the reference took it.
+void InstallDeep(const DeepScene& s, int threads, deep::Mp& c) {
+    ref::Install(Scene{"0", "0", 100, s.Iteration, s.Width, s.Height, 1, 0, ModePerturb}, threads);
+    mpfr_set_str(c.re, s.Re, 10, MPFR_RNDN);
+    mpfr_set_str(c.im, s.Im, 10, MPFR_RNDN);
+    deep::FillReference(c, ZoomBits(s), s.Iteration, ZoomBits(s) + 128);
+    ASSERT_TRUE(DeepPrepareTable());
+}
+
+std::vector<int32_t> CountsOf(int w, int h) {
+    std::vector<int32_t> n;
+    for (int row = 0; row < h; ++row) n.insert(n.end(), &NAt(0, row), &NAt(w, row));
+    return n;
+}
+
+// The picture on one path with `threads` threads, each slice stopped after perSlice pixels
+// when perSlice > 0.
+std::vector<int32_t> Render(const DeepScene& s, KernelPath path, int threads, int perSlice) {
+    EXPECT_TRUE(ForceKernelPath(path));
+    deep::Mp c(ZoomBits(s) + 64);
+    InstallDeep(s, threads, c);
+    if (perSlice == 0) {
+        ref::RunPass();
+        return CountsOf(s.Width, s.Height);
+    }
+    Work.LivePass = true;
+    HeadlessSetTicksPerRead(2 * Calc.QpcFrequency);   // every clock read finds the slice over
+    for (Work.TilePos = 0; Work.TilePos < TileCount; ++Work.TilePos) do {
+            PrepareSlice();
+            Work.SliceCounter = perSlice;
+            ComputeTile();
+        } while (Work.SliceExpired);
+    HeadlessSetTicksPerRead(0);
+    return CountsOf(s.Width, s.Height);
+}
+}  // namespace
+
+// Random differences inside an entry's radius: the merged step against the single steps in
+// MPFR differs by at most (1 + e0)^n - 1 (plus rounding) of |A| |delta| + Bbar |dc|max, and
+// no z on the way reaches the escape.
+TEST(DeepKernel, TableStepsHoldInsideTheirRadius) {
+    for (const DeepScene& s : {DeepScene{"0", "1", 1000, 3000, 64, 48, 0}, DeepScene{Seahorse[0], Seahorse[1], 60, 4000, 64, 48, 0}}) {
+        deep::Mp c(ZoomBits(s) + 64);
+        InstallDeep(s, 1, c);
+        std::mt19937 rng(7);
+        std::uniform_real_distribution<double> unit(-1.0, 1.0);
+        const FloatExp d = DeepTableReachRadius();
+        const long prec = 2 * ZoomBits(s) + 200;
+        int tried = 0;
+        for (int level = 1; level <= DeepTable.Levels; ++level)
+            for (int k = 0; k < 6; ++k) {
+                const int64_t count = DeepTable.LevelStart[level + 1] - DeepTable.LevelStart[level];
+                const int64_t m0 = 1 + (int64_t(rng() % uint64_t(count)) << level);
+                const DeepTableEntry& t = *DeepTableAt(level, m0);
+                if (t.RM == 0) continue;
+                ++tried;
+                // delta and dc as doubles times powers of two, inside the radius and the reach.
+                const double u = std::fabs(unit(rng)) * 0.7, v = std::fabs(unit(rng)) * 0.7;
+                const ComplexExp delta = MakeComplexExp(t.RM * u, t.RM * unit(rng) * 0.7, t.RE);
+                const ComplexExp dc = MakeComplexExp(d.M * v, d.M * unit(rng) * 0.7, d.E);
+                const ComplexExp want = Add(Mul(ComplexExp{t.AR, t.AI, t.AE}, delta), Mul(ComplexExp{t.BR, t.BI, t.BE}, dc));
+                deep::Mp x(prec), y(prec), dd(prec), t1(prec);
+                mpfr_set_d(x.re, delta.R, MPFR_RNDN), mpfr_mul_2si(x.re, x.re, delta.E, MPFR_RNDN);
+                mpfr_set_d(x.im, delta.I, MPFR_RNDN), mpfr_mul_2si(x.im, x.im, delta.E, MPFR_RNDN);
+                mpfr_set_d(dd.re, dc.R, MPFR_RNDN), mpfr_mul_2si(dd.re, dd.re, dc.E, MPFR_RNDN);
+                mpfr_set_d(dd.im, dc.I, MPFR_RNDN), mpfr_mul_2si(dd.im, dd.im, dc.E, MPFR_RNDN);
+                FloatExp bbar = MakeFloatExp(1.0, 0);
+                bool escaped = false;
+                for (int64_t m = m0; m < m0 + (int64_t(1) << level); ++m) {
+                    const DeepOrbitPoint& z = DeepRef.Z[size_t(m)];
+                    mpfr_set_d(t1.re, z.ReM, MPFR_RNDN), mpfr_mul_2si(t1.re, t1.re, z.ReE, MPFR_RNDN);
+                    mpfr_set_d(t1.im, z.ImM, MPFR_RNDN), mpfr_mul_2si(t1.im, t1.im, z.ImE, MPFR_RNDN);
+                    if (m > m0) bbar = Add(Mul(Magnitude(MakeComplexExp2(z.ReM, z.ReE + 1, z.ImM, z.ImE + 1)), bbar), MakeFloatExp(1.0, 0));
+                    // |Z + delta| short of 2; then delta' = (2Z + delta) delta + dc.
+                    mpfr_add(y.re, t1.re, x.re, MPFR_RNDN), mpfr_add(y.im, t1.im, x.im, MPFR_RNDN);
+                    escaped |= mpfr_get_d(y.re, MPFR_RNDN) * mpfr_get_d(y.re, MPFR_RNDN) + mpfr_get_d(y.im, MPFR_RNDN) * mpfr_get_d(y.im, MPFR_RNDN) >= 4.0;
+                    mpfr_add(y.re, y.re, t1.re, MPFR_RNDN), mpfr_add(y.im, y.im, t1.im, MPFR_RNDN);
+                    mpfr_mul(t1.re, y.re, x.re, MPFR_RNDN), mpfr_mul(t1.im, y.im, x.im, MPFR_RNDN);
+                    mpfr_sub(t1.re, t1.re, t1.im, MPFR_RNDN);
+                    mpfr_mul(t1.im, y.re, x.im, MPFR_RNDN), mpfr_mul(y.im, y.im, x.re, MPFR_RNDN);
+                    mpfr_add(x.im, t1.im, y.im, MPFR_RNDN), mpfr_add(x.re, t1.re, dd.re, MPFR_RNDN);
+                    mpfr_add(x.im, x.im, dd.im, MPFR_RNDN);
+                }
+                // The difference, scaled down by the bound's exponent.
+                const FloatExp size = Add(Mul(Magnitude(ComplexExp{t.AR, t.AI, t.AE}), Magnitude(delta)), Mul(bbar, d));
+                mpfr_set_d(t1.re, want.R, MPFR_RNDN), mpfr_mul_2si(t1.re, t1.re, want.E, MPFR_RNDN);
+                mpfr_set_d(t1.im, want.I, MPFR_RNDN), mpfr_mul_2si(t1.im, t1.im, want.E, MPFR_RNDN);
+                mpfr_sub(x.re, x.re, t1.re, MPFR_RNDN), mpfr_sub(x.im, x.im, t1.im, MPFR_RNDN);
+                mpfr_hypot(x.re, x.re, x.im, MPFR_RNDN);
+                mpfr_mul_2si(x.re, x.re, -size.E, MPFR_RNDN);
+                const double relative = mpfr_get_d(x.re, MPFR_RNDN) / size.M;
+                const double eps = std::pow(1.0 + DeepStepTolerance, double(int64_t(1) << level)) - 1.0 + 0x1p-44;
+                EXPECT_FALSE(escaped) << level << " at " << m0;
+                EXPECT_LE(relative, eps) << "level " << level << " at " << m0 << ", zoom " << s.Zoom;
+            }
+        EXPECT_GT(tried, 2 * DeepTable.Levels) << s.Zoom;
+    }
+}
+
+// Inside the exact range the perturbation picture is the long128 picture but for a few pixels.
+TEST(DeepKernel, ExactRangeMatchesLong128) {
+    const Scene scenes[] = {{Seahorse[0], Seahorse[1], 66, 10000, 96, 64},
+                            {"-1.54368901269207636157085597180174798652", "0", 80, 3000, 96, 64},
+                            {"-1.7687788", "0.0017389", 60, 2000, 96, 64}};
+    for (const Scene& s : scenes) {
+        ref::Install(s, 1);
+        ASSERT_EQ(Calc.NumberMode, ModeLong128);
+        ref::RunPass();
+        const std::vector<int32_t> exact = CountsOf(s.Width, s.Height);
+        deep::Mp c(256);
+        deep::SetLong128(c.re, View.Center_zY);
+        deep::SetLong128(c.im, View.Center_zX);
+        Scene forced = s;
+        forced.ForceMode = ModePerturb;
+        ref::Install(forced, 1);
+        deep::FillReference(c, s.Zoom + 8, s.Iteration, s.Zoom + 8 + 128);
+        ASSERT_TRUE(DeepPrepareTable());
+        ref::RunPass();
+        const std::vector<int32_t> perturbed = CountsOf(s.Width, s.Height);
+        int same = 0;
+        for (size_t i = 0; i < exact.size(); ++i) same += exact[i] == perturbed[i];
+        const int32_t most = *std::max_element(exact.begin(), exact.end());
+        EXPECT_GE(double(same), 0.999 * double(exact.size())) << s.CenterY << " zoom " << s.Zoom << ": " << same << " of " << exact.size() << ", counts to " << most;
+    }
+}
+
+// Deep pictures against direct orbits of sampled pixels, at two precisions (pixels on which
+// those disagree are left out).
+TEST(DeepKernel, DeepPicturesMatchDirectOrbits) {
+    const DeepScene scenes[] = {
+        {"0", "1", 300, 2000, 64, 48, 8},          {"0", "1", 1000, 3000, 64, 48, 12},
+        {"0", "1", 3000, 8000, 32, 24, 12},        {"0", "1", 10000, 20000, 16, 12, 8},
+    };
+    for (const DeepScene& s : scenes) {
+        deep::Mp c(ZoomBits(s) + 64), p(ZoomBits(s) + 64);
+        InstallDeep(s, 2, c);
+        ref::RunPass();
+        int agree = 0, checked = 0;
+        for (int row = s.Sample / 2; row < s.Height; row += s.Sample)
+            for (int col = s.Sample / 2; col < s.Width; col += s.Sample) {
+                deep::PixelPoint(c, col, row, s.Width, s.Height, ZoomBits(s), p);
+                const int32_t low = deep::Count(p.re, p.im, s.Iteration, ZoomBits(s) + 96);
+                if (deep::Count(p.re, p.im, s.Iteration, ZoomBits(s) + 192) != low) continue;
+                ++checked;
+                agree += NAt(col, row) == low;
+            }
+        EXPECT_GT(checked, 0);
+        EXPECT_GE(double(agree), 0.995 * double(checked)) << s.Re << " zoom " << s.Zoom << ": " << agree << " of " << checked;
+    }
+}
+
+// Every path, thread count and sliced pass gives the scalar kernel's picture.
+TEST(DeepKernel, PathsThreadsAndSlicesAgree) {
+    HeadlessSetProcessorCount(8);
+    StartWorkers();
+    for (const DeepScene& s : {DeepScene{"0", "1", 1000, 3000, 64, 48, 0}, DeepScene{Seahorse[0], Seahorse[1], 70, 12000, 64, 48, 0}}) {
+        const std::vector<int32_t> want = Render(s, KernelPath::Scalar, 1, 0);
+        for (KernelPath path : {KernelPath::Scalar, KernelPath::Avx2, KernelPath::Avx512}) {
+            if (!KernelPathSupported(path)) continue;
+            EXPECT_EQ(Render(s, path, 3, 0), want) << KernelPathName(path);
+            EXPECT_EQ(Render(s, path, 2, 7), want) << KernelPathName(path) << " sliced";
+        }
+    }
+}
