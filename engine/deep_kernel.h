@@ -10,10 +10,12 @@
 //     pixel does not rebase (|z| >= |delta| gives |Z_m + z| = |2 z - delta| >= |delta|), so
 //     a quarter of its last bit at the most. Orbit values below 2^-600 are 0 for the same
 //     reason: 2 Z_m delta is then under 2^-119 |delta|^2.
-//   - scaled (E <= -472) below that: DR, DI within [2^-32, 2^32], rescaled whenever they
-//     leave it. Z_m + delta is then Z_m, and the pass is the same formula with the
-//     difference's square scaled by S = 2^E. Where |z| < 2^-440, Z_m may be as small as
-//     delta (or kept as 0): that pass, and the rebase it may need, is made in FloatExp.
+//   - scaled (E <= -740) below that: DR, DI within [2^-300, 2^300], held from about 2^-280
+//     on, so a difference grows by 2^580 between two rescalings; |delta| stays below
+//     2^-440. Z_m + delta is then Z_m but where |z| < 2^-440, and the pass is the same
+//     formula with the difference's square scaled by S = 2^E. Where |z| < 2^-440, Z_m may be
+//     as small as delta (or kept as 0): that pass, and the rebase it may need, is made in
+//     FloatExp.
 // Rebasing: when |z| < |delta| (or the reference has no further value) the pixel goes on from
 // the reference's start, delta = z, m = 0, so one reference serves every pixel of the picture.
 // Table steps (engine/deep_table.h) replace runs of passes while |delta| is inside a radius.
@@ -25,13 +27,17 @@
 #include <cstdint>
 #include "engine/deep_floatexp.h"
 
-// The differences held as plain doubles: from 2^DeepScaledTop on (the scaled form holds less).
-constexpr int32_t DeepScaledTop = -472;
+// The differences held as plain doubles: from 2^DeepPlainFrom on.
+constexpr int32_t DeepPlainFrom = -480;
 constexpr double DeepPlainSmall = 0x1p-960;            // |delta|^2 below this: scaled
-constexpr double DeepScaledSmall = 0x1p-64, DeepScaledLarge = 0x1p64;   // rescale outside
+// The scaled form: E at most DeepScaledTop, DR, DI held from 2^-DeepScaledHeadroom on and
+// rescaled when |DR, DI|^2 leaves [DeepScaledSmall, DeepScaledLarge].
+constexpr int32_t DeepScaledTop = -740;
+constexpr int32_t DeepScaledHeadroom = 280;
+constexpr double DeepScaledSmall = 0x1p-600, DeepScaledLarge = 0x1p600;
 constexpr double DeepNearZero = 0x1p-880;              // scaled: |z|^2 below this, FloatExp
 constexpr int32_t DeepScaleFloor = -980;               // S is 0 below 2^DeepScaleFloor
-constexpr int32_t DeepDcSpan = 32;                     // scaled dc at most 2^DeepDcSpan
+constexpr int32_t DeepDcSpan = 32;                     // dc this far above delta: plain already
 
 struct DeepLane {
     // What the plain pass reads and writes (the vector kernels hold these in lanes).

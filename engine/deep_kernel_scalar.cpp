@@ -31,8 +31,8 @@ void SetBudget(DeepLane& p) {
 void Hold(DeepLane& p, ComplexExp delta) {
     const bool zero = delta.R == 0 && delta.I == 0;
     const bool dcZero = p.DC.R == 0 && p.DC.I == 0;
-    int64_t e = std::max<int64_t>(zero ? FloatExpZeroE : delta.E, dcZero ? FloatExpZeroE : int64_t(p.DC.E) - DeepDcSpan);
-    if (e > DeepScaledTop) {
+    const int64_t size = zero ? FloatExpZeroE : delta.E, dcSize = dcZero ? FloatExpZeroE : p.DC.E;
+    if (std::max(size, dcSize - DeepDcSpan) > DeepPlainFrom) {
         p.E = 0;
         p.S = p.S2 = 1.0;
         p.Near = 0.0;
@@ -41,14 +41,16 @@ void Hold(DeepLane& p, ComplexExp delta) {
         p.CR = p.DCR;
         p.CI = p.DCI;
     } else {
+        // Room to grow; dc scaled stays below 2^(DeepScaledHeadroom + DeepDcSpan).
+        const int64_t e = std::min<int64_t>(std::max(size + DeepScaledHeadroom, dcSize - DeepScaledHeadroom), DeepScaledTop);
         p.E = int32_t(e);
         p.S = e < DeepScaleFloor ? 0.0 : Pow2(e);
         p.S2 = 0.0;
         p.Near = DeepNearZero;
         p.Small = DeepScaledSmall;
         p.Large = DeepScaledLarge;
-        p.CR = dcZero ? 0.0 : ScalePow2(p.DC.R, int64_t(p.DC.E) - e);
-        p.CI = dcZero ? 0.0 : ScalePow2(p.DC.I, int64_t(p.DC.E) - e);
+        p.CR = dcZero ? 0.0 : ScalePow2(p.DC.R, dcSize - e);
+        p.CI = dcZero ? 0.0 : ScalePow2(p.DC.I, dcSize - e);
     }
     p.DR = zero ? 0.0 : ScalePow2(delta.R, int64_t(delta.E) - p.E);
     p.DI = zero ? 0.0 : ScalePow2(delta.I, int64_t(delta.E) - p.E);
@@ -138,12 +140,15 @@ namespace {
     DeepStartLane(p, col, row);
     const double* orbit = DeepTable.Orbit.data();
     for (;;) {
-        const double* z = orbit + 2 * size_t(p.M);
-        const DeepMeasure q = DeepMeasureOf(p, z);
-        if (DeepCalm(p, q)) {
-            DeepPlainPass(p, z, q);
-            continue;
+        // The calm passes on a copy in registers; the lane itself goes to the events.
+        DeepLane l = p;
+        for (;;) {
+            const double* z = orbit + 2 * size_t(l.M);
+            const DeepMeasure q = DeepMeasureOf(l, z);
+            if (!DeepCalm(l, q)) break;
+            DeepPlainPass(l, z, q);
         }
+        p = l;
         const int32_t r = DeepEventPass(p);
         if (r >= 0) return r;
     }

@@ -24,7 +24,6 @@ struct Avx2DeepOps {
     [[gnu::always_inline]] static Vec Sub(Vec a, Vec b) { return _mm256_sub_pd(a, b); }
     [[gnu::always_inline]] static Mask Below(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
     [[gnu::always_inline]] static Mask Above(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
-    [[gnu::always_inline]] static Mask Equal(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
     [[gnu::always_inline]] static Mask NotBelow(Vec a, Vec b) { return _mm256_cmp_pd(a, b, _CMP_NLT_UQ); }
     [[gnu::always_inline]] static Mask Or(Mask m, Mask n) { return _mm256_or_pd(m, n); }
     [[gnu::always_inline]] static uint32_t Bits(Mask m) { return uint32_t(_mm256_movemask_pd(m)); }

@@ -14,7 +14,6 @@
 //   V::Mul, V::Add, V::Sub          lane by lane, rounded as the scalar operation
 //   V::Below(a, b)                  a < b, false for NaN
 //   V::Above(a, b)                  a > b, false for NaN
-//   V::Equal(a, b)                  a == b
 //   V::NotBelow(a, b)               !(a < b)
 //   V::Or(m, n), V::Bits(m)         union of selections; one bit per lane
 //   V::Orbit(p, zr, zi)             the reference value each lane's pointer p[j] points to
@@ -51,42 +50,73 @@ private:
     // The lanes' calm passes until a pass of some lane is not calm; that pass is not taken by
     // any lane. Returns the lanes whose pass was not calm.
     [[gnu::noinline]] uint32_t Passes() {
-        Vec dr[Vectors], di[Vectors], cr[Vectors], ci[Vectors], s[Vectors], s2[Vectors], near[Vectors],
-            low[Vectors], high[Vectors], budget[Vectors];
+        // The passes until the first budget runs out are counted here rather than lane by lane.
+        int32_t least = INT32_MAX;
+        bool plain = true;
+        for (int i = 0; i < Lanes; ++i) {
+            least = int32_t(laneBudget[i]) < least ? int32_t(laneBudget[i]) : least;
+            plain &= col[i] < 0 || laneS[i] == 1.0;
+        }
+        uint32_t events = 0;
+        int32_t done = 0;
+        if (least > 0) {
+            // With every lane plain (or idle) the factors S = S2 = 1 and the terms Near = 0,
+            // High = infinity change nothing, and are left out.
+            if (plain) done = Run<true>(least, events);
+            else done = Run<false>(least, events);
+        }
+        for (int i = 0; i < Lanes; ++i) {
+            laneBudget[i] -= double(done);
+            at[i] += 2 * size_t(done);
+            if (laneBudget[i] == 0.0) events |= uint32_t(1) << i;
+        }
+        return events;
+    }
+
+    // At most `limit` passes; their number, and in `events` the lanes whose next pass is not
+    // calm (for a reason other than the budget).
+    template <bool Plain>
+    [[gnu::always_inline]] int32_t Run(int32_t limit, uint32_t& events) {
+        Vec dr[Vectors], di[Vectors], cr[Vectors], ci[Vectors], s[Vectors], s2[Vectors], near[Vectors], low[Vectors],
+            high[Vectors];
         for (int v = 0; v < Vectors; ++v) {
             const int j = v * Width;
             dr[v] = V::Set(laneDR + j), di[v] = V::Set(laneDI + j), cr[v] = V::Set(laneCR + j), ci[v] = V::Set(laneCI + j);
             s[v] = V::Set(laneS + j), s2[v] = V::Set(laneS2 + j), near[v] = V::Set(laneNear + j);
-            low[v] = V::Set(laneLow + j), high[v] = V::Set(laneHigh + j), budget[v] = V::Set(laneBudget + j);
+            low[v] = V::Set(laneLow + j), high[v] = V::Set(laneHigh + j);
         }
-        const Vec four = V::Fill(4.0), zero = V::Fill(0.0), one = V::Fill(1.0);
+        const Vec four = V::Fill(4.0);
         const double* p[Lanes];
         for (int i = 0; i < Lanes; ++i) p[i] = at[i];
-        uint32_t events = 0;
-        for (;;) {
+        int32_t done = 0;
+        for (; done < limit; ++done) {
             Vec nr[Vectors], ni[Vectors];
+            uint32_t restless = 0;
 #pragma GCC unroll 4
             for (int v = 0; v < Vectors; ++v) {
                 Vec zr, zi;
                 V::Orbit(p + v * Width, zr, zi);
-                const Vec xr = V::Add(zr, V::Mul(dr[v], s[v]));
-                const Vec xi = V::Add(zi, V::Mul(di[v], s[v]));
+                const Vec xr = Plain ? V::Add(zr, dr[v]) : V::Add(zr, V::Mul(dr[v], s[v]));
+                const Vec xi = Plain ? V::Add(zi, di[v]) : V::Add(zi, V::Mul(di[v], s[v]));
                 const Vec r2 = V::Add(V::Mul(xr, xr), V::Mul(xi, xi));
                 const Vec d2 = V::Add(V::Mul(dr[v], dr[v]), V::Mul(di[v], di[v]));
-                const auto restless = V::Or(V::Or(V::NotBelow(r2, four), V::Below(r2, V::Add(V::Mul(d2, s2[v]), near[v]))),
-                                            V::Or(V::Or(V::Below(d2, low[v]), V::Above(d2, high[v])), V::Equal(budget[v], zero)));
-                events |= V::Bits(restless) << (v * Width);
+                const auto out = V::Or(V::NotBelow(r2, four), V::Below(d2, low[v]));
+                const auto rebase = Plain ? V::Below(r2, d2) : V::Below(r2, V::Add(V::Mul(d2, s2[v]), near[v]));
+                const auto odd = Plain ? rebase : V::Or(rebase, V::Above(d2, high[v]));
+                restless |= V::Bits(V::Or(out, odd)) << (v * Width);
                 const Vec wr = V::Add(zr, xr);
                 const Vec wi = V::Add(zi, xi);
                 nr[v] = V::Add(V::Sub(V::Mul(wr, dr[v]), V::Mul(wi, di[v])), cr[v]);
                 ni[v] = V::Add(V::Add(V::Mul(wr, di[v]), V::Mul(wi, dr[v])), ci[v]);
             }
-            if (events != 0) break;
+            if (restless != 0) {
+                events = restless;
+                break;
+            }
 #pragma GCC unroll 4
             for (int v = 0; v < Vectors; ++v) {
                 dr[v] = nr[v];
                 di[v] = ni[v];
-                budget[v] = V::Sub(budget[v], one);
             }
 #pragma GCC unroll 32
             for (int i = 0; i < Lanes; ++i) p[i] += 2;
@@ -95,10 +125,8 @@ private:
             const int j = v * Width;
             V::Put(laneDR + j, dr[v]);
             V::Put(laneDI + j, di[v]);
-            V::Put(laneBudget + j, budget[v]);
         }
-        for (int i = 0; i < Lanes; ++i) at[i] = p[i];
-        return events;
+        return done;
     }
 
     // Lane i's pass that was not calm. False when the slice is over.
