@@ -4,6 +4,7 @@
 // kernel's single run.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <vector>
 #include "engine/deep.h"
@@ -21,6 +22,7 @@ struct DeepScene {
     const char* Im;
     int32_t Zoom, Iteration, Width, Height;
     int Sample;       // every Sample-th pixel of every Sample-th row is checked by MPFR
+    int Beside = 0;   // pixels the centre lies from the point above, along the real axis
 };
 
 // A preperiodic point (i -> -1 + i -> -i -> -1 + i ...), a point beside it whose own orbit
@@ -35,6 +37,10 @@ void InstallDeep(const DeepScene& s, int threads, deep::Mp& c) {
     ref::Install(Scene{"0", "0", 100, s.Iteration, s.Width, s.Height, 1, 0, ModePerturb}, threads);
     mpfr_set_str(c.re, s.Re, 10, MPFR_RNDN);
     mpfr_set_str(c.im, s.Im, 10, MPFR_RNDN);
+    deep::Mp step(64);
+    mpfr_set_si(step.re, s.Beside, MPFR_RNDN);
+    mpfr_div_2ui(step.re, step.re, ZoomBits(s), MPFR_RNDN);
+    mpfr_add(c.re, c.re, step.re, MPFR_RNDN);
     deep::FillReference(c, ZoomBits(s), s.Iteration, ZoomBits(s) + 128);
     ASSERT_TRUE(DeepPrepareTable());
 }
@@ -162,6 +168,8 @@ TEST(DeepKernel, DeepPicturesMatchDirectOrbits) {
     const DeepScene scenes[] = {
         {"0", "1", 300, 2000, 64, 48, 8},          {"0", "1", 1000, 3000, 64, 48, 12},
         {"0", "1", 3000, 8000, 32, 24, 12},        {"0", "1", 10000, 20000, 16, 12, 8},
+        {"0", "1", 300, 2000, 64, 48, 8, 20},      {"0", "1", 1000, 3000, 64, 48, 12, 20},
+        {"0", "1", 3000, 8000, 32, 24, 12, 10},    {"0", "1", 10000, 20000, 16, 12, 8, 5},
     };
     for (const DeepScene& s : scenes) {
         deep::Mp c(ZoomBits(s) + 64), p(ZoomBits(s) + 64);
@@ -178,7 +186,26 @@ TEST(DeepKernel, DeepPicturesMatchDirectOrbits) {
             }
         EXPECT_GT(checked, 0);
         EXPECT_GE(double(agree), 0.995 * double(checked)) << s.Re << " zoom " << s.Zoom << ": " << agree << " of " << checked;
+        // Beside the point, the reference escapes long before the pixels nearest to it.
+        const int32_t atCentre = NAt(s.Width / 2, s.Height / 2), atPoint = NAt(s.Width / 2, s.Height / 2 - s.Beside);
+        if (s.Beside != 0) EXPECT_TRUE(DeepRef.Escaped && atPoint < atCentre) << s.Zoom << ": " << atPoint;
     }
+}
+
+// A table built across many slices of a live pass is the table built at once.
+TEST(DeepKernel, TableBuildResumesAfterEachSlice) {
+    deep::Mp c(3100);
+    InstallDeep({"0", "1", 3000, 200000, 32, 24, 0}, 1, c);
+    const std::vector<DeepTableEntry> whole = DeepTable.Entries;
+    DeepRef.Generation += 1;
+    Work.LivePass = true;
+    HeadlessSetTicksPerRead(2 * Calc.QpcFrequency);   // every clock read finds the slice over
+    int slices = 1;
+    for (PrepareSlice(); !DeepPrepareTable(); PrepareSlice()) ++slices;
+    HeadlessSetTicksPerRead(0);
+    EXPECT_GT(slices, 3);
+    ASSERT_EQ(DeepTable.Entries.size(), whole.size());
+    EXPECT_EQ(std::memcmp(DeepTable.Entries.data(), whole.data(), whole.size() * sizeof whole[0]), 0);
 }
 
 // Every path, thread count and sliced pass gives the scalar kernel's picture.
