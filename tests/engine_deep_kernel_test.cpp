@@ -132,6 +132,10 @@ TEST(DeepKernel, TableStepsHoldInsideTheirRadius) {
                 EXPECT_LE(relative, eps) << "level " << level << " at " << m0 << ", zoom " << s.Zoom;
             }
         EXPECT_GT(tried, 2 * DeepTable.Levels) << s.Zoom;
+        // The orbit, its doubles and the table within 200 bytes per reference value.
+        const size_t bytes = DeepRef.Z.capacity() * sizeof(DeepOrbitPoint) + DeepTable.Orbit.capacity() * sizeof(double) +
+                             DeepTable.Entries.capacity() * sizeof(DeepTableEntry);
+        EXPECT_LE(bytes, 200 * size_t(DeepRef.Length));
     }
 }
 
@@ -188,7 +192,9 @@ TEST(DeepKernel, DeepPicturesMatchDirectOrbits) {
         EXPECT_GE(double(agree), 0.995 * double(checked)) << s.Re << " zoom " << s.Zoom << ": " << agree << " of " << checked;
         // Beside the point, the reference escapes long before the pixels nearest to it.
         const int32_t atCentre = NAt(s.Width / 2, s.Height / 2), atPoint = NAt(s.Width / 2, s.Height / 2 - s.Beside);
-        if (s.Beside != 0) EXPECT_TRUE(DeepRef.Escaped && atPoint < atCentre) << s.Zoom << ": " << atPoint;
+        if (s.Beside != 0) {
+            EXPECT_TRUE(DeepRef.Escaped && atPoint < atCentre) << s.Zoom << ": " << atPoint;
+        }
     }
 }
 
