@@ -8,13 +8,14 @@
 //     double of dc, flushed to 0 below 2^FloatExpFloor; that drops less than the rounding of
 //     the step's product (Z_m + z) delta, which is at least |delta|^2 >= 2^-960 whenever the
 //     pixel does not rebase (|z| >= |delta| gives |Z_m + z| = |2 z - delta| >= |delta|), so
-//     a quarter of its last bit at the most. Orbit values below 2^-600 are 0 for the same
+//     1/256 of its last bit at the most. Orbit values below 2^-600 are 0 for the same
 //     reason: 2 Z_m delta is then under 2^-119 |delta|^2.
 //   - scaled (E <= -740) below that: DR, DI within [2^-300, 2^300], held from about 2^-280
 //     on, so a difference grows by 2^580 between two rescalings; |delta| stays below
 //     2^-440. Z_m + delta is then Z_m but where |z| < 2^-440, and the pass is the same
-//     formula with the difference's square scaled by S = 2^E. Where |z| < 2^-440, Z_m may be
-//     as small as delta (or kept as 0): that pass, and the rebase it may need, is made in
+//     formula with the difference's square scaled by S = 2^E (0 below 2^-980, which drops
+//     a delta under 2^-680 beside a Z_m over 2^-441). Where |z| < 2^-440, Z_m may be as
+//     small as delta (or kept as 0): that pass, and the rebase it may need, is made in
 //     FloatExp.
 // Rebasing: when |z| < |delta| (or the reference has no further value) the pixel goes on from
 // the reference's start, delta = z, m = 0, so one reference serves every pixel of the picture.
@@ -37,7 +38,9 @@ constexpr int32_t DeepScaledHeadroom = 280;
 constexpr double DeepScaledSmall = 0x1p-600, DeepScaledLarge = 0x1p600;
 constexpr double DeepNearZero = 0x1p-880;              // scaled: |z|^2 below this, FloatExp
 constexpr int32_t DeepScaleFloor = -980;               // S is 0 below 2^DeepScaleFloor
-constexpr int32_t DeepDcSpan = 32;                     // dc this far above delta: plain already
+// A dc over 2^(DeepPlainFrom + DeepDcSpan) makes the form plain at once: the difference
+// takes dc's size in one pass.
+constexpr int32_t DeepDcSpan = 32;
 
 struct DeepLane {
     // What the plain pass reads and writes (the vector kernels hold these in lanes).
