@@ -3,7 +3,10 @@
 // single pixels computed directly.
 #pragma once
 #include <mpfr.h>
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include "engine/deep.h"
 #include "engine/fixed.h"
@@ -30,6 +33,35 @@ inline void SetLong128(mpfr_t x, long128 v) {
     mpfr_add(x, x, lo, MPFR_RNDN);
     mpfr_div_2ui(x, x, 120, MPFR_RNDN);
     mpfr_clear(lo);
+}
+
+// A coordinate written as view-file words ("$XXXXXXXX ...": the two's-complement integer of
+// all words, first most significant, in units of 2^-(32n - 8)), or as a decimal. x gets the
+// precision the words need when that is more than it has.
+inline void SetCoordinate(mpfr_t x, const char* text) {
+    if (text[0] != '$') {
+        mpfr_set_str(x, text, 10, MPFR_RNDN);
+        return;
+    }
+    long words = 0;
+    for (const char* p = text; *p != 0; ++p) words += *p == '$';
+    if (mpfr_get_prec(x) < 32 * words + 8) mpfr_set_prec(x, 32 * words + 8);
+    mpfr_set_ui(x, 0, MPFR_RNDN);
+    bool negative = false;
+    for (const char* p = text; (p = std::strchr(p, '$')) != nullptr; ++p) {
+        const unsigned long w = std::strtoul(p + 1, nullptr, 16);
+        if (p == text) negative = w >> 31;
+        mpfr_mul_2ui(x, x, 32, MPFR_RNDN);
+        mpfr_add_ui(x, x, w, MPFR_RNDN);
+    }
+    if (negative) {
+        mpfr_t top;
+        mpfr_init2(top, 8);
+        mpfr_set_ui_2exp(top, 1, 32 * words, MPFR_RNDN);
+        mpfr_sub(x, x, top, MPFR_RNDN);
+        mpfr_clear(top);
+    }
+    mpfr_div_2ui(x, x, 32 * words - 8, MPFR_RNDN);
 }
 
 // The count rule: Iteration - k for the first k with |z_k|^2 >= 4, z_0 = c; else 0.
@@ -65,7 +97,6 @@ inline DeepOrbitPoint Point(const mpfr_t re, const mpfr_t im) {
 
 // DeepRef for centre c at pixel step 2^-zoomBits and limit n, computed at prec bits.
 inline void FillReference(const Mp& c, int32_t zoomBits, int32_t n, long prec) {
-    static uint64_t generation = 0;
     DeepRef.ZoomBits = zoomBits;
     DeepRef.Iteration = n;
     DeepRef.Z.clear();
@@ -93,13 +124,16 @@ inline void FillReference(const Mp& c, int32_t zoomBits, int32_t n, long prec) {
     }
     mpfr_clears(xx, yy, (mpfr_ptr)0);
     DeepRef.Length = int32_t(DeepRef.Z.size());
-    DeepRef.Generation = ++generation;
+    DeepRef.Generation += 1;
     DeepRef.Ready = true;
 }
 
 // Picture pixel (col, row) of a w x h picture centred on c: c + ((2 row - h), (2 col - w)) half
 // pixels.
 inline void PixelPoint(const Mp& c, int col, int row, int w, int h, int32_t zoomBits, Mp& out) {
+    const long prec = std::max<long>(std::max(mpfr_get_prec(c.re), mpfr_get_prec(c.im)), zoomBits) + 32;
+    mpfr_set_prec(out.re, prec);
+    mpfr_set_prec(out.im, prec);
     mpfr_set_si(out.re, 2 * row - h, MPFR_RNDN);
     mpfr_set_si(out.im, 2 * col - w, MPFR_RNDN);
     mpfr_div_2ui(out.re, out.re, zoomBits + 1, MPFR_RNDN);

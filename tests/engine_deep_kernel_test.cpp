@@ -3,13 +3,17 @@
 // of sampled pixels, and every kernel path, thread count and sliced pass against the scalar
 // kernel's single run.
 #include <gtest/gtest.h>
+#define ZENTRIX_EMULATED_VECTORS 1   // the perturbation lanes on plain arrays as well
 #include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
 #include "engine/deep.h"
 #include "engine/deep_table.h"
+#include "engine/deep_kernel.h"
 #include "engine/dispatch.h"
+#include "engine/vector_prelude.h"
+#include "engine/simd_deep_lanes.h"
 #include "platform/headless/headless.h"
 #include "tests/deep_mpfr.h"
 #include "tests/engine_reference.h"
@@ -35,8 +39,8 @@ int32_t ZoomBits(const DeepScene& s) { return s.Zoom + 8; }
 // centre as the reference took it.
 void InstallDeep(const DeepScene& s, int threads, deep::Mp& c) {
     ref::Install(Scene{"0", "0", 100, s.Iteration, s.Width, s.Height, 1, 0, ModePerturb}, threads);
-    mpfr_set_str(c.re, s.Re, 10, MPFR_RNDN);
-    mpfr_set_str(c.im, s.Im, 10, MPFR_RNDN);
+    deep::SetCoordinate(c.re, s.Re);
+    deep::SetCoordinate(c.im, s.Im);
     deep::Mp step(64);
     mpfr_set_si(step.re, s.Beside, MPFR_RNDN);
     mpfr_div_2ui(step.re, step.re, ZoomBits(s), MPFR_RNDN);
@@ -72,6 +76,41 @@ std::vector<int32_t> Render(const DeepScene& s, KernelPath path, int threads, in
     return CountsOf(s.Width, s.Height);
 }
 }  // namespace
+
+// The lanes of the vector kernels on W plain lanes, V vectors.
+template <int W, int Vs>
+struct EmulDeepOps {
+    static constexpr int Width = W, Vectors = Vs;
+    struct Vec { double lane[W]; };
+    typedef uint32_t Mask;
+    template <class F>
+    static Vec Each(F f) {
+        Vec r;
+        for (int j = 0; j < W; ++j) r.lane[j] = f(j);
+        return r;
+    }
+    template <class F>
+    static Mask Which(F f) {
+        Mask m = 0;
+        for (int j = 0; j < W; ++j) m |= Mask(f(j)) << j;
+        return m;
+    }
+    static Vec Set(const double* v) { return Each([&](int j) { return v[j]; }); }
+    static void Put(double* v, Vec x) { std::copy_n(x.lane, W, v); }
+    static Vec Fill(double x) { return Each([&](int) { return x; }); }
+    static Vec Mul(Vec a, Vec b) { return Each([&](int j) { return a.lane[j] * b.lane[j]; }); }
+    static Vec Add(Vec a, Vec b) { return Each([&](int j) { return a.lane[j] + b.lane[j]; }); }
+    static Vec Sub(Vec a, Vec b) { return Each([&](int j) { return a.lane[j] - b.lane[j]; }); }
+    static Mask Below(Vec a, Vec b) { return Which([&](int j) { return a.lane[j] < b.lane[j]; }); }
+    static Mask Above(Vec a, Vec b) { return Which([&](int j) { return a.lane[j] > b.lane[j]; }); }
+    static Mask NotBelow(Vec a, Vec b) { return Which([&](int j) { return !(a.lane[j] < b.lane[j]); }); }
+    static Mask Or(Mask m, Mask n) { return m | n; }
+    static uint32_t Bits(Mask m) { return m; }
+    static void Orbit(const double* const* p, Vec& zr, Vec& zi) {
+        zr = Each([&](int j) { return p[j][0]; });
+        zi = Each([&](int j) { return p[j][1]; });
+    }
+};
 
 // Random differences inside an entry's radius: the merged step against the single steps in
 // MPFR differs by at most (1 + e0)^n - 1 (plus rounding) of |A| |delta| + Bbar |dc|max, and
@@ -212,6 +251,21 @@ TEST(DeepKernel, TableBuildResumesAfterEachSlice) {
     EXPECT_GT(slices, 3);
     ASSERT_EQ(DeepTable.Entries.size(), whole.size());
     EXPECT_EQ(std::memcmp(DeepTable.Entries.data(), whole.data(), whole.size() * sizeof whole[0]), 0);
+}
+
+// The AVX-512 shape of the lanes and an odd one, on emulated vectors, give the scalar picture.
+TEST(DeepKernel, EmulatedLaneShapesAgree) {
+    const DeepScene s{"0", "1", 3000, 8000, 48, 32, 0, 6};
+    const std::vector<int32_t> want = Render(s, KernelPath::Scalar, 1, 0);
+    for (auto kernel : {+[] { DeepLaneKernel<EmulDeepOps<8, 2>>(1).Run(); }, +[] { DeepLaneKernel<EmulDeepOps<3, 1>>(1).Run(); }}) {
+        deep::Mp c(ZoomBits(s) + 64);
+        InstallDeep(s, 1, c);
+        ref::WholePictureTile({"0", "0", 0, s.Iteration, s.Width, s.Height}, 1);
+        PrepareSlice();
+        OpenTile();
+        kernel();
+        EXPECT_EQ(CountsOf(s.Width, s.Height), want);
+    }
 }
 
 // Every path, thread count and sliced pass gives the scalar kernel's picture.
