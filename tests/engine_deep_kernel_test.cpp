@@ -114,6 +114,12 @@ struct EmulDeepOps {
     }
 };
 
+// re * 2^reE + i im * 2^imE, exactly.
+static void Set(deep::Mp& x, double re, long reE, double im, long imE) {
+    mpfr_set_d(x.re, re, MPFR_RNDN), mpfr_mul_2si(x.re, x.re, reE, MPFR_RNDN);
+    mpfr_set_d(x.im, im, MPFR_RNDN), mpfr_mul_2si(x.im, x.im, imE, MPFR_RNDN);
+}
+
 // Random differences inside an entry's radius: the merged step against the single steps in
 // MPFR differs by at most (1 + e0)^n - 1 (plus rounding) of |A| |delta| + Bbar |dc|max, and
 // no z on the way reaches the escape.
@@ -139,16 +145,13 @@ TEST(DeepKernel, TableStepsHoldInsideTheirRadius) {
                 const ComplexExp dc = MakeComplexExp(d.M * v, d.M * unit(rng) * 0.7, d.E);
                 const ComplexExp want = Add(Mul(ComplexExp{t.AR, t.AI, t.AE}, delta), Mul(ComplexExp{t.BR, t.BI, t.BE}, dc));
                 deep::Mp x(prec), y(prec), dd(prec), t1(prec);
-                mpfr_set_d(x.re, delta.R, MPFR_RNDN), mpfr_mul_2si(x.re, x.re, delta.E, MPFR_RNDN);
-                mpfr_set_d(x.im, delta.I, MPFR_RNDN), mpfr_mul_2si(x.im, x.im, delta.E, MPFR_RNDN);
-                mpfr_set_d(dd.re, dc.R, MPFR_RNDN), mpfr_mul_2si(dd.re, dd.re, dc.E, MPFR_RNDN);
-                mpfr_set_d(dd.im, dc.I, MPFR_RNDN), mpfr_mul_2si(dd.im, dd.im, dc.E, MPFR_RNDN);
+                Set(x, delta.R, delta.E, delta.I, delta.E);
+                Set(dd, dc.R, dc.E, dc.I, dc.E);
                 FloatExp bbar = MakeFloatExp(1.0, 0);
                 bool escaped = false;
                 for (int64_t m = m0; m < m0 + (int64_t(1) << level); ++m) {
                     const DeepOrbitPoint& z = DeepRef.Z[size_t(m)];
-                    mpfr_set_d(t1.re, z.ReM, MPFR_RNDN), mpfr_mul_2si(t1.re, t1.re, z.ReE, MPFR_RNDN);
-                    mpfr_set_d(t1.im, z.ImM, MPFR_RNDN), mpfr_mul_2si(t1.im, t1.im, z.ImE, MPFR_RNDN);
+                    Set(t1, z.ReM, z.ReE, z.ImM, z.ImE);
                     if (m > m0) bbar = Add(Mul(Magnitude(MakeComplexExp2(z.ReM, z.ReE + 1, z.ImM, z.ImE + 1)), bbar), MakeFloatExp(1.0, 0));
                     // |Z + delta| short of 2; then delta' = (2Z + delta) delta + dc.
                     mpfr_add(y.re, t1.re, x.re, MPFR_RNDN), mpfr_add(y.im, t1.im, x.im, MPFR_RNDN);
@@ -162,8 +165,7 @@ TEST(DeepKernel, TableStepsHoldInsideTheirRadius) {
                 }
                 // The difference, scaled down by the bound's exponent.
                 const FloatExp size = Add(Mul(Magnitude(ComplexExp{t.AR, t.AI, t.AE}), Magnitude(delta)), Mul(bbar, d));
-                mpfr_set_d(t1.re, want.R, MPFR_RNDN), mpfr_mul_2si(t1.re, t1.re, want.E, MPFR_RNDN);
-                mpfr_set_d(t1.im, want.I, MPFR_RNDN), mpfr_mul_2si(t1.im, t1.im, want.E, MPFR_RNDN);
+                Set(t1, want.R, want.E, want.I, want.E);
                 mpfr_sub(x.re, x.re, t1.re, MPFR_RNDN), mpfr_sub(x.im, x.im, t1.im, MPFR_RNDN);
                 mpfr_hypot(x.re, x.re, x.im, MPFR_RNDN);
                 mpfr_mul_2si(x.re, x.re, -size.E, MPFR_RNDN);
