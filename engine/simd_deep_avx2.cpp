@@ -16,8 +16,8 @@ struct Avx2DeepOps {
     static constexpr int Width = 4, Vectors = 2;
     typedef __m256d Vec;
     typedef __m256d Mask;
-    [[gnu::always_inline]] static Vec Set(const double* v) { return _mm256_load_pd(v); }
-    [[gnu::always_inline]] static void Put(double* v, Vec x) { _mm256_store_pd(v, x); }
+    [[gnu::always_inline]] static Vec Set(const double* v) { return _mm256_loadu_pd(v); }
+    [[gnu::always_inline]] static void Put(double* v, Vec x) { _mm256_storeu_pd(v, x); }
     [[gnu::always_inline]] static Vec Fill(double x) { return _mm256_set1_pd(x); }
     [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm256_mul_pd(a, b); }
     [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm256_add_pd(a, b); }

@@ -16,8 +16,8 @@ struct Avx512DeepOps {
     static constexpr int Width = 8, Vectors = 2;
     typedef __m512d Vec;
     typedef __mmask8 Mask;
-    [[gnu::always_inline]] static Vec Set(const double* v) { return _mm512_load_pd(v); }
-    [[gnu::always_inline]] static void Put(double* v, Vec x) { _mm512_store_pd(v, x); }
+    [[gnu::always_inline]] static Vec Set(const double* v) { return _mm512_loadu_pd(v); }
+    [[gnu::always_inline]] static void Put(double* v, Vec x) { _mm512_storeu_pd(v, x); }
     [[gnu::always_inline]] static Vec Fill(double x) { return _mm512_set1_pd(x); }
     [[gnu::always_inline]] static Vec Mul(Vec a, Vec b) { return _mm512_mul_pd(a, b); }
     [[gnu::always_inline]] static Vec Add(Vec a, Vec b) { return _mm512_add_pd(a, b); }

@@ -8,7 +8,7 @@
 // The operations V provides, each one instruction or a few on every lane:
 //   V::Width, V::Vectors            lanes per vector, vectors in flight
 //   V::Vec, V::Mask                 doubles; a lane selection
-//   V::Set(const double* v)         a vector of v[0 .. Width)
+//   V::Set(const double* v)         a vector of v[0 .. Width) (any alignment)
 //   V::Put(double* v, x)            the lanes of x into v[0 .. Width)
 //   V::Fill(x)                      every lane x
 //   V::Mul, V::Add, V::Sub          lane by lane, rounded as the scalar operation
