@@ -232,8 +232,9 @@ TEST(DeepKernel, DeepPicturesMatchDirectOrbits) {
     std::vector<DeepScene> scenes;
     for (const DeepPlace& d : DeepPlaces) {
         if (d.Zoom <= MaxZoom) continue;   // those are compared with long128 above
-        const int deepest = d.Zoom >= 10000, deeper = d.Zoom >= 3000;
-        scenes.push_back({d.Re, d.Im, d.Zoom, d.Iteration, deepest ? 32 : 64, deepest ? 20 : 40, deepest ? 8 : deeper ? 10 : 6});
+        // Sparser samples where their orbits are long or wide.
+        const int deepest = d.Zoom >= 10000 || d.Iteration > 20000, deeper = d.Zoom >= 3000;
+        scenes.push_back({d.Re, d.Im, d.Zoom, d.Iteration, deepest ? 32 : 64, deepest ? 20 : 40, deepest ? 10 : deeper ? 10 : 6});
     }
     scenes.push_back({"0", "1", 1000, 3000, 64, 48, 12, 20});   // beside i, whose orbit is exact
     for (const DeepScene& s : scenes) {
