@@ -206,11 +206,12 @@ TEST(DeepKernel, ExactRangeMatchesLong128) {
             if (d != std::end(DeepPlaces)) {
                 View.Center_zY = Top(d->Re);
                 View.Center_zX = Top(d->Im);
-                SetupCalculation();
             }
-            ASSERT_EQ(Calc.NumberMode, ModeLong128);
+            Deep.Forced = forced;
+            SetupCalculation();
+            Deep.Forced = false;
+            ASSERT_EQ(Calc.NumberMode, forced ? ModePerturb : ModeLong128);
             if (forced) {
-                Calc.NumberMode = ModePerturb;
                 deep::Mp c(256);
                 deep::SetLong128(c.re, View.Center_zY);
                 deep::SetLong128(c.im, View.Center_zX);
