@@ -2,6 +2,7 @@
 // table.
 #include "engine/kernels.h"
 #include <cstdint>
+#include "engine/deep.h"
 #include "engine/dispatch.h"
 #include "engine/state.h"
 
@@ -14,7 +15,7 @@ static_assert(int(KernelPath::Scalar) == ScalarColumn && int(KernelPath::Avx2) =
               int(KernelPath::Avx512) == Avx512Column);
 
 struct FormatKernels {
-    uint8_t     Mode;   // ModeDouble, ModeFixed60 or ModeLong128
+    uint8_t     Mode;   // ModeDouble, ModeFixed60, ModeLong128 or ModePerturb
     StripKernel On[KernelColumns];
 };
 
@@ -25,12 +26,14 @@ const FormatKernels Kernels[] = {
     {ModeDouble, {ComputeStripDoubleScalar, ComputeStripDoubleAvx2, ComputeStripDoubleAvx512, ComputeStripDoubleAvx512}},
     {ModeFixed60, {ComputeStripFixed60Scalar, ComputeStripFixed60Avx2, ComputeStripFixed60Avx2, ComputeStripFixed60Ifma}},
     {ModeLong128, {ComputeStripLong128Scalar, ComputeStripLong128Avx2, ComputeStripLong128Avx2, ComputeStripLong128Ifma}},
+    {ModePerturb, {ComputeStripPerturbScalar, ComputeStripPerturbAvx2, ComputeStripPerturbAvx512, ComputeStripPerturbAvx512}},
 };
 #else   // only the scalar path is supported
 const FormatKernels Kernels[] = {
     {ModeDouble, {ComputeStripDoubleScalar}},
     {ModeFixed60, {ComputeStripFixed60Scalar}},
     {ModeLong128, {ComputeStripLong128Scalar}},
+    {ModePerturb, {ComputeStripPerturbScalar}},
 };
 #endif
 }  // namespace

@@ -1,0 +1,145 @@
+// tests/deep_mpfr.h - the oracle of the perturbation format in MPFR (Linux tests and
+// benchmarks only): the reference orbit of a centre filled into DeepRef, and escape counts of
+// single pixels computed directly.
+#pragma once
+#include <mpfr.h>
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include "engine/deep.h"
+#include "engine/fixed.h"
+#include "engine/state.h"
+
+namespace deep {
+
+// A complex number in MPFR; real part first.
+struct Mp {
+    mpfr_t re, im;
+    explicit Mp(long prec) { mpfr_inits2(prec, re, im, (mpfr_ptr)0); }
+    ~Mp() { mpfr_clears(re, im, (mpfr_ptr)0); }
+    Mp(const Mp&) = delete;
+    Mp& operator=(const Mp&) = delete;
+};
+
+// A long128 coordinate exactly.
+inline void SetLong128(mpfr_t x, long128 v) {
+    mpfr_set_sj(x, int64_t(v.hi), MPFR_RNDN);
+    mpfr_mul_2ui(x, x, 64, MPFR_RNDN);
+    mpfr_t lo;
+    mpfr_init2(lo, 64);
+    mpfr_set_uj(lo, v.lo, MPFR_RNDN);
+    mpfr_add(x, x, lo, MPFR_RNDN);
+    mpfr_div_2ui(x, x, 120, MPFR_RNDN);
+    mpfr_clear(lo);
+}
+
+// A coordinate written as view-file words ("$XXXXXXXX ...": the two's-complement integer of
+// all words, first most significant, in units of 2^-(32n - 8)), or as a decimal. x gets the
+// precision the words need when that is more than it has.
+inline void SetCoordinate(mpfr_t x, const char* text) {
+    if (text[0] != '$') {
+        mpfr_set_str(x, text, 10, MPFR_RNDN);
+        return;
+    }
+    long words = 0;
+    for (const char* p = text; *p != 0; ++p) words += *p == '$';
+    if (mpfr_get_prec(x) < 32 * words + 8) mpfr_set_prec(x, 32 * words + 8);
+    mpfr_set_ui(x, 0, MPFR_RNDN);
+    bool negative = false;
+    for (const char* p = text; (p = std::strchr(p, '$')) != nullptr; ++p) {
+        const unsigned long w = std::strtoul(p + 1, nullptr, 16);
+        if (p == text) negative = w >> 31;
+        mpfr_mul_2ui(x, x, 32, MPFR_RNDN);
+        mpfr_add_ui(x, x, w, MPFR_RNDN);
+    }
+    if (negative) {
+        mpfr_t top;
+        mpfr_init2(top, 8);
+        mpfr_set_ui_2exp(top, 1, 32 * words, MPFR_RNDN);
+        mpfr_sub(x, x, top, MPFR_RNDN);
+        mpfr_clear(top);
+    }
+    mpfr_div_2ui(x, x, 32 * words - 8, MPFR_RNDN);
+}
+
+// The count rule: Iteration - k for the first k with |z_k|^2 >= 4, z_0 = c; else 0.
+inline int32_t Count(const mpfr_t cr, const mpfr_t ci, int32_t n, long prec) {
+    mpfr_t x, y, xx, yy, s;
+    mpfr_inits2(prec, x, y, xx, yy, s, (mpfr_ptr)0);
+    mpfr_set(x, cr, MPFR_RNDN);
+    mpfr_set(y, ci, MPFR_RNDN);
+    int32_t result = 0;
+    for (int32_t k = 0; k < n; ++k) {
+        mpfr_sqr(xx, x, MPFR_RNDN);
+        mpfr_sqr(yy, y, MPFR_RNDN);
+        mpfr_add(s, xx, yy, MPFR_RNDN);
+        if (mpfr_cmp_ui(s, 4) >= 0) {
+            result = n - k;
+            break;
+        }
+        mpfr_mul(y, x, y, MPFR_RNDN);
+        mpfr_mul_2ui(y, y, 1, MPFR_RNDN);
+        mpfr_add(y, y, ci, MPFR_RNDN);
+        mpfr_sub(x, xx, yy, MPFR_RNDN);
+        mpfr_add(x, x, cr, MPFR_RNDN);
+    }
+    mpfr_clears(x, y, xx, yy, s, (mpfr_ptr)0);
+    return result;
+}
+
+inline DeepOrbitPoint Point(const mpfr_t re, const mpfr_t im) {
+    long er = 0, ei = 0;
+    const double mr = mpfr_get_d_2exp(&er, re, MPFR_RNDN), mi = mpfr_get_d_2exp(&ei, im, MPFR_RNDN);
+    return {mr, mi, int32_t(er), int32_t(ei)};
+}
+
+// DeepRef for centre c at pixel step 2^-zoomBits and limit n, computed at prec bits.
+inline void FillReference(const Mp& c, int32_t zoomBits, int32_t n, long prec) {
+    DeepRef.ZoomBits = zoomBits;
+    DeepRef.Iteration = n;
+    DeepRef.Z.clear();
+    DeepRef.Escaped = false;
+    Mp z(prec);
+    mpfr_t xx, yy;
+    mpfr_inits2(prec, xx, yy, (mpfr_ptr)0);
+    mpfr_set_ui(z.re, 0, MPFR_RNDN);
+    mpfr_set_ui(z.im, 0, MPFR_RNDN);
+    for (int32_t k = 0; k <= n; ++k) {
+        DeepRef.Z.push_back(Point(z.re, z.im));
+        mpfr_sqr(xx, z.re, MPFR_RNDN);
+        mpfr_sqr(yy, z.im, MPFR_RNDN);
+        mpfr_add(xx, xx, yy, MPFR_RNDN);
+        if (mpfr_cmp_ui(xx, 4) >= 0) {
+            DeepRef.Escaped = true;
+            break;
+        }
+        mpfr_sqr(xx, z.re, MPFR_RNDN);
+        mpfr_mul(z.im, z.re, z.im, MPFR_RNDN);
+        mpfr_mul_2ui(z.im, z.im, 1, MPFR_RNDN);
+        mpfr_add(z.im, z.im, c.im, MPFR_RNDN);
+        mpfr_sub(z.re, xx, yy, MPFR_RNDN);
+        mpfr_add(z.re, z.re, c.re, MPFR_RNDN);
+    }
+    mpfr_clears(xx, yy, (mpfr_ptr)0);
+    DeepRef.Length = int32_t(DeepRef.Z.size());
+    DeepRef.Generation += 1;
+    DeepRef.Ready = true;
+}
+
+// Picture pixel (col, row) of a w x h picture centred on c: c + ((2 row - h), (2 col - w)) half
+// pixels.
+inline void PixelPoint(const Mp& c, int col, int row, int w, int h, int32_t zoomBits, Mp& out) {
+    const long prec = std::max<long>(std::max(mpfr_get_prec(c.re), mpfr_get_prec(c.im)), zoomBits) + 32;
+    mpfr_set_prec(out.re, prec);
+    mpfr_set_prec(out.im, prec);
+    mpfr_set_si(out.re, 2 * row - h, MPFR_RNDN);
+    mpfr_set_si(out.im, 2 * col - w, MPFR_RNDN);
+    mpfr_div_2ui(out.re, out.re, zoomBits + 1, MPFR_RNDN);
+    mpfr_div_2ui(out.im, out.im, zoomBits + 1, MPFR_RNDN);
+    mpfr_add(out.re, out.re, c.re, MPFR_RNDN);
+    mpfr_add(out.im, out.im, c.im, MPFR_RNDN);
+}
+
+}  // namespace deep
