@@ -72,8 +72,8 @@ place boundary-80 80 20000 $n26 at 80 offset -61480960 -28876800
 place boundary-90 90 30000 $n26 at 80 offset -61480825 -28876885 snap 30
 
 # A deep mini-set, counts above 100,000: the lowest period in a disc beside the 1/13 point.
-place mini-set-983 983 500000 $p13 at 492 offset 100 0 snap 50 sample 640 400 32 20 \
-    zxp "$root/bench/views/deep-mini-set-983.zxp"
+place mini-set-1000 1000 500000 $p13 at 500 offset 100 0 snap 50 sample 640 400 32 20 \
+    zxp "$root/bench/views/deep-mini-set-1000.zxp"
 
 # The benchmark views, 1920 x 1080 centred on the slow points: about 32,000 and 100,000 passes.
 place bench-1000 1000 50000 $p13 sample 1920 1080 32 18 zxp "$root/bench/views/deep-1000.zxp"
