@@ -4,9 +4,14 @@
 //
 //   g++ -O2 -std=c++20 scripts/deep_places.cpp -lmpfr -lgmp -pthread -o build/deep_places
 //
-//   deep_places place NAME ZOOM ITERATION CENTRE [offset DCOL DROW] [sample W H GX GY] [zxp FILE]
-//       CENTRE: misiurewicz PRE PER RE IM | nucleus PERIOD RE IM | point RE IM
-//       prints the place's line for tests/deep_places.h with its figures as a comment
+//   deep_places place NAME ZOOM ITERATION CENTRE [at Z] [offset DCOL DROW] [snap RADIUS]
+//                     [sample W H GX GY] [zxp FILE]
+//       CENTRE: misiurewicz PRE PER RE IM | nucleus PERIOD RE IM | point RE IM | words RE IM
+//       (RE IM decimal seeds, or view-file words); offset moves the centre by pixels of zoom Z
+//       (ZOOM unless "at" says), snap moves it to the nucleus of the lowest-period mini-set
+//       within RADIUS such pixels. Prints the place's entry for tests/deep_places.h with its
+//       figures as a comment, and on stderr the offsets of the sampled pixels that escape first
+//       (inner half), last, and nearest to $NEAR_K passes, for choosing the next place.
 //   deep_places period RE IM RADIUS LIMIT BITS     lowest period of a mini-set in the disc
 //   deep_places cycle PRE PER RE IM BITS           a preperiodic point and its cycle's multiplier
 //
@@ -81,12 +86,10 @@ static double NewtonUpdate(Cx& c, const Cx& f, const Cx& df, mpfr_prec_t p) {
     mpfr_div(q.im, q.im, n, MPFR_RNDN);
     mpfr_sub(c.re, c.re, q.re, MPFR_RNDN);
     mpfr_sub(c.im, c.im, q.im, MPFR_RNDN);
-    double size = std::max(std::fabs(mpfr_get_d(q.re, MPFR_RNDN)), std::fabs(mpfr_get_d(q.im, MPFR_RNDN)));
     long e1 = 0, e2 = 0;
     double m1 = mpfr_get_d_2exp(&e1, q.re, MPFR_RNDN), m2 = mpfr_get_d_2exp(&e2, q.im, MPFR_RNDN);
     double l1 = m1 == 0 ? -1e9 : std::log2(std::fabs(m1)) + e1;
     double l2 = m2 == 0 ? -1e9 : std::log2(std::fabs(m2)) + e2;
-    (void)size;
     mpfr_clears(n, t1, t2, (mpfr_ptr)0);
     return std::max(l1, l2);
 }
@@ -371,7 +374,7 @@ static void FromWords(mpfr_t v, const char* text) {
     mpz_clears(z, w, (mpz_ptr)0);
 }
 
-static void Centre(Cx& c, char** a, int& i, int zoom, mpfr_prec_t p, std::string& how) {
+static void Centre(Cx& c, char** a, int& i, mpfr_prec_t p, std::string& how) {
     std::string kind = a[i++];
     if (kind == "words") {
         FromWords(c.re, a[i++]);
@@ -394,7 +397,6 @@ static void Centre(Cx& c, char** a, int& i, int zoom, mpfr_prec_t p, std::string
         mpfr_set_str(c.im, a[i++], 10, MPFR_RNDN);
         how = "point";
     }
-    (void)zoom;
 }
 
 static long BallPeriod(const Cx& c, double log2Radius, long limit, mpfr_prec_t p);
@@ -408,7 +410,7 @@ static int Place(int argc, char** a) {
     mpfr_prec_t p = 32 * n + 64;
     Cx c(p);
     std::string how;
-    Centre(c, a, i, zoom, p, how);
+    Centre(c, a, i, p, how);
     int W = 640, H = 400, GX = 64, GY = 40;
     std::string zxp;
     int at = zoom;   // the zoom whose pixels the offsets and radii count

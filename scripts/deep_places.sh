@@ -52,30 +52,36 @@ struct DeepPlace {
 inline constexpr DeepPlace DeepPlaces[] = {
 HEAD
 
-# Centred on the preperiodic point.
+echo "    // Centred on the preperiodic point."
 place preperiodic-300 300 1000 $pre
 place preperiodic-1000 1000 2000 $pre
 place preperiodic-3000 3000 5000 $pre
 place preperiodic-10000 10000 20000 $pre
 
-# Beside it: moved to the sampled pixel of the inner half of the picture above that escapes first,
-# so the reference orbit ends before many of the pixels do.
+echo
+echo "    // Beside it: moved to the sampled pixel of the inner half of the picture above that escapes"
+echo "    // first, so the reference orbit ends before many of the pixels do."
 place beside-300 300 1000 $pre offset 155 -15
 place beside-1000 1000 2000 $pre offset -155 -95
 place beside-3000 3000 5000 $pre offset -155 -95
 place beside-10000 10000 20000 $pre offset 155 5 sample 640 400 32 20
 
-# Near the boundary inside the exact range, counts in the thousands: from the period-26 mini-set,
-# moved towards its slowest sampled pixels, and two mini-sets found there.
+# From the period-26 mini-set, moved towards its slowest sampled pixels, and two mini-sets there.
+echo
+echo "    // Near the boundary inside the exact range, counts in the thousands."
 place boundary-68 68 20000 $n26 at 67 offset -7185 -3695 snap 20
 place boundary-80 80 20000 $n26 at 80 offset -61480960 -28876800
 place boundary-90 90 30000 $n26 at 80 offset -61480825 -28876885 snap 30
 
-# A deep mini-set, counts above 100,000: the lowest period in a disc beside the 1/13 point.
-place mini-set-983 983 500000 $p13 at 492 offset 100 0 snap 50 sample 640 400 32 20 \
-    zxp "$root/bench/views/deep-mini-set-983.zxp"
+echo
+echo "    // A deep mini-set, counts above 100,000: the lowest period in a disc beside a point whose"
+echo "    // neighbours' orbits part from its own slowly (about 2^0.033 a step)."
+place mini-set-1000 1000 500000 $p13 at 500 offset 100 0 snap 50 sample 640 400 32 20 \
+    zxp "$root/bench/views/deep-mini-set-1000.zxp"
 
-# The benchmark views, 1920 x 1080 centred on the slow points: about 32,000 and 100,000 passes.
+echo
+echo "    // The benchmark views (bench/views/deep-1000.zxp, deep-3000.zxp), 1920 x 1080, centred on such"
+echo "    // slow points: about 30,000 and 104,000 passes a pixel."
 place bench-1000 1000 50000 $p13 sample 1920 1080 32 18 zxp "$root/bench/views/deep-1000.zxp"
 place bench-3000 3000 150000 $p14 sample 1920 1080 16 9 zxp "$root/bench/views/deep-3000.zxp"
 
