@@ -28,9 +28,9 @@ struct Avx2DeepOps {
     [[gnu::always_inline]] static Mask Or(Mask m, Mask n) { return _mm256_or_pd(m, n); }
     [[gnu::always_inline]] static uint32_t Bits(Mask m) { return uint32_t(_mm256_movemask_pd(m)); }
     // Lanes 0 and 2, then 1 and 3, side by side: the unpacks pair each lane's two parts.
-    [[gnu::always_inline]] static void Orbit(const double* const* p, Vec& zr, Vec& zi) {
-        const __m256d a = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p[0])), _mm_loadu_pd(p[2]), 1);
-        const __m256d b = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p[1])), _mm_loadu_pd(p[3]), 1);
+    [[gnu::always_inline]] static void Orbit(const double* const* p, size_t k, Vec& zr, Vec& zi) {
+        const __m256d a = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p[0] + k)), _mm_loadu_pd(p[2] + k), 1);
+        const __m256d b = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p[1] + k)), _mm_loadu_pd(p[3] + k), 1);
         zr = _mm256_unpacklo_pd(a, b);
         zi = _mm256_unpackhi_pd(a, b);
     }

@@ -38,9 +38,9 @@ struct Avx512DeepOps {
         const __m512d low = _mm512_mask_insertf64x4(z, 0xFF, z, lo, 0);
         return _mm512_mask_insertf64x4(z, 0xFF, low, hi, 1);
     }
-    [[gnu::always_inline]] static void Orbit(const double* const* p, Vec& zr, Vec& zi) {
-        const __m512d a = Join(Pair(p[0], p[2]), Pair(p[4], p[6]));
-        const __m512d b = Join(Pair(p[1], p[3]), Pair(p[5], p[7]));
+    [[gnu::always_inline]] static void Orbit(const double* const* p, size_t k, Vec& zr, Vec& zi) {
+        const __m512d a = Join(Pair(p[0] + k, p[2] + k), Pair(p[4] + k, p[6] + k));
+        const __m512d b = Join(Pair(p[1] + k, p[3] + k), Pair(p[5] + k, p[7] + k));
         zr = _mm512_mask_unpacklo_pd(_mm512_setzero_pd(), 0xFF, a, b);
         zi = _mm512_mask_unpackhi_pd(_mm512_setzero_pd(), 0xFF, a, b);
     }

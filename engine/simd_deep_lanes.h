@@ -16,7 +16,7 @@
 //   V::Above(a, b)                  a > b, false for NaN
 //   V::NotBelow(a, b)               !(a < b)
 //   V::Or(m, n), V::Bits(m)         union of selections; one bit per lane
-//   V::Orbit(p, zr, zi)             the reference value each lane's pointer p[j] points to
+//   V::Orbit(p, k, zr, zi)          the reference value at p[j] + k for each lane j
 //
 // Include inside a vector region (engine/vector_region_begin.h) after engine/deep_kernel.h
 // and engine/deep_table.h; internal linkage.
@@ -89,13 +89,14 @@ private:
         const double* p[Lanes];
         for (int i = 0; i < Lanes; ++i) p[i] = at[i];
         int32_t done = 0;
-        for (; done < limit; ++done) {
+        size_t offset = 0;   // the lanes' reference values lie this far on from p[i]
+        for (; done < limit; ++done, offset += 2) {
             Vec nr[Vectors], ni[Vectors];
             uint32_t restless = 0;
 #pragma GCC unroll 4
             for (int v = 0; v < Vectors; ++v) {
                 Vec zr, zi;
-                V::Orbit(p + v * Width, zr, zi);
+                V::Orbit(p + v * Width, offset, zr, zi);
                 const Vec xr = Plain ? V::Add(zr, dr[v]) : V::Add(zr, V::Mul(dr[v], s[v]));
                 const Vec xi = Plain ? V::Add(zi, di[v]) : V::Add(zi, V::Mul(di[v], s[v]));
                 const Vec r2 = V::Add(V::Mul(xr, xr), V::Mul(xi, xi));
@@ -118,8 +119,6 @@ private:
                 dr[v] = nr[v];
                 di[v] = ni[v];
             }
-#pragma GCC unroll 32
-            for (int i = 0; i < Lanes; ++i) p[i] += 2;
         }
         for (int v = 0; v < Vectors; ++v) {
             const int j = v * Width;

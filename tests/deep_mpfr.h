@@ -64,21 +64,21 @@ inline void SetCoordinate(mpfr_t x, const char* text) {
     mpfr_div_2ui(x, x, 32 * words - 8, MPFR_RNDN);
 }
 
-// The count rule: Iteration - k for the first k with |z_k|^2 >= 4, z_0 = c; else 0.
-inline int32_t Count(const mpfr_t cr, const mpfr_t ci, int32_t n, long prec) {
+// The orbit Z_0 = 0, Z_(k+1) = Z_k^2 + c at prec bits: keep(Z_k) for k = 0 .. n, up to the
+// first Z_k with |Z_k|^2 >= 4, whose k is returned (else -1).
+template <class Keep>
+int32_t Orbit(const mpfr_t cr, const mpfr_t ci, int32_t n, long prec, Keep keep) {
     mpfr_t x, y, xx, yy, s;
     mpfr_inits2(prec, x, y, xx, yy, s, (mpfr_ptr)0);
-    mpfr_set(x, cr, MPFR_RNDN);
-    mpfr_set(y, ci, MPFR_RNDN);
-    int32_t result = 0;
-    for (int32_t k = 0; k < n; ++k) {
+    mpfr_set_ui(x, 0, MPFR_RNDN);
+    mpfr_set_ui(y, 0, MPFR_RNDN);
+    int32_t out = -1;
+    for (int32_t k = 0; k <= n && out < 0; ++k) {
+        keep(x, y);
         mpfr_sqr(xx, x, MPFR_RNDN);
         mpfr_sqr(yy, y, MPFR_RNDN);
         mpfr_add(s, xx, yy, MPFR_RNDN);
-        if (mpfr_cmp_ui(s, 4) >= 0) {
-            result = n - k;
-            break;
-        }
+        if (mpfr_cmp_ui(s, 4) >= 0) out = k;
         mpfr_mul(y, x, y, MPFR_RNDN);
         mpfr_mul_2ui(y, y, 1, MPFR_RNDN);
         mpfr_add(y, y, ci, MPFR_RNDN);
@@ -86,13 +86,13 @@ inline int32_t Count(const mpfr_t cr, const mpfr_t ci, int32_t n, long prec) {
         mpfr_add(x, x, cr, MPFR_RNDN);
     }
     mpfr_clears(x, y, xx, yy, s, (mpfr_ptr)0);
-    return result;
+    return out;
 }
 
-inline DeepOrbitPoint Point(const mpfr_t re, const mpfr_t im) {
-    long er = 0, ei = 0;
-    const double mr = mpfr_get_d_2exp(&er, re, MPFR_RNDN), mi = mpfr_get_d_2exp(&ei, im, MPFR_RNDN);
-    return {mr, mi, int32_t(er), int32_t(ei)};
+// The count rule: Iteration - k for the first k with |z_k|^2 >= 4, z_0 = c = Z_1; else 0.
+inline int32_t Count(const mpfr_t cr, const mpfr_t ci, int32_t n, long prec) {
+    const int32_t k = Orbit(cr, ci, n, prec, [](const mpfr_t, const mpfr_t) {});
+    return k < 0 ? 0 : n - (k - 1);
 }
 
 // DeepRef for centre c at pixel step 2^-zoomBits and limit n, computed at prec bits.
@@ -100,29 +100,11 @@ inline void FillReference(const Mp& c, int32_t zoomBits, int32_t n, long prec) {
     DeepRef.ZoomBits = zoomBits;
     DeepRef.Iteration = n;
     DeepRef.Z.clear();
-    DeepRef.Escaped = false;
-    Mp z(prec);
-    mpfr_t xx, yy;
-    mpfr_inits2(prec, xx, yy, (mpfr_ptr)0);
-    mpfr_set_ui(z.re, 0, MPFR_RNDN);
-    mpfr_set_ui(z.im, 0, MPFR_RNDN);
-    for (int32_t k = 0; k <= n; ++k) {
-        DeepRef.Z.push_back(Point(z.re, z.im));
-        mpfr_sqr(xx, z.re, MPFR_RNDN);
-        mpfr_sqr(yy, z.im, MPFR_RNDN);
-        mpfr_add(xx, xx, yy, MPFR_RNDN);
-        if (mpfr_cmp_ui(xx, 4) >= 0) {
-            DeepRef.Escaped = true;
-            break;
-        }
-        mpfr_sqr(xx, z.re, MPFR_RNDN);
-        mpfr_mul(z.im, z.re, z.im, MPFR_RNDN);
-        mpfr_mul_2ui(z.im, z.im, 1, MPFR_RNDN);
-        mpfr_add(z.im, z.im, c.im, MPFR_RNDN);
-        mpfr_sub(z.re, xx, yy, MPFR_RNDN);
-        mpfr_add(z.re, z.re, c.re, MPFR_RNDN);
-    }
-    mpfr_clears(xx, yy, (mpfr_ptr)0);
+    DeepRef.Escaped = Orbit(c.re, c.im, n, prec, [](const mpfr_t re, const mpfr_t im) {
+                          long er = 0, ei = 0;
+                          const double mr = mpfr_get_d_2exp(&er, re, MPFR_RNDN), mi = mpfr_get_d_2exp(&ei, im, MPFR_RNDN);
+                          DeepRef.Z.push_back({mr, mi, int32_t(er), int32_t(ei)});
+                      }) >= 0;
     DeepRef.Length = int32_t(DeepRef.Z.size());
     DeepRef.Generation += 1;
     DeepRef.Ready = true;

@@ -108,9 +108,9 @@ struct EmulDeepOps {
     static Mask NotBelow(Vec a, Vec b) { return Which([&](int j) { return !(a.lane[j] < b.lane[j]); }); }
     static Mask Or(Mask m, Mask n) { return m | n; }
     static uint32_t Bits(Mask m) { return m; }
-    static void Orbit(const double* const* p, Vec& zr, Vec& zi) {
-        zr = Each([&](int j) { return p[j][0]; });
-        zi = Each([&](int j) { return p[j][1]; });
+    static void Orbit(const double* const* p, size_t k, Vec& zr, Vec& zi) {
+        zr = Each([&](int j) { return p[j][k]; });
+        zi = Each([&](int j) { return p[j][k + 1]; });
     }
 };
 
