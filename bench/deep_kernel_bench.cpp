@@ -12,7 +12,7 @@
 #include "engine/dispatch.h"
 #include "engine/state.h"
 #include "engine/work.h"
-#include "tests/deep_mpfr.h"
+#include "tests/deep_view.h"
 #include "tests/engine_reference.h"
 
 namespace {
@@ -57,12 +57,9 @@ void DeepBench(benchmark::State& state, const View& v, KernelPath path, bool tab
         state.SkipWithError("the processor lacks this kernel path");
         return;
     }
-    ref::Install({"0", "0", 100, v.Iteration, v.Width, v.Height, 1, 0, ModePerturb}, 1);
-    const int32_t bits = v.Zoom + 8;
-    deep::Mp c(bits + 64);
-    mpfr_set_str(c.re, v.Re, 10, MPFR_RNDN);
-    mpfr_set_str(c.im, v.Im, 10, MPFR_RNDN);
-    deep::FillReference(c, bits, v.Iteration, bits + 128);
+    deepview::Install(v.Re, v.Im, v.Zoom, v.Iteration, v.Width, v.Height, 1);
+    Work.LivePass = false;
+    DeepAdvanceOrbit();
     DeepPrepareTable();
     if (!table) DeepTable.Levels = 0;
     Run(state, v.Width, v.Height, v.Iteration);

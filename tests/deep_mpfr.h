@@ -1,6 +1,5 @@
-// tests/deep_mpfr.h - the oracle of the perturbation format in MPFR (Linux tests and
-// benchmarks only): the reference orbit of a centre filled into DeepRef, and escape counts of
-// single pixels computed directly.
+// tests/deep_mpfr.h - the oracle of the perturbation format in MPFR (Linux tests only):
+// coordinates as the places write them, and escape counts of single pixels computed directly.
 #pragma once
 #include <mpfr.h>
 #include <algorithm>
@@ -24,17 +23,6 @@ struct Mp {
 };
 
 // A long128 coordinate exactly.
-inline void SetLong128(mpfr_t x, long128 v) {
-    mpfr_set_sj(x, int64_t(v.hi), MPFR_RNDN);
-    mpfr_mul_2ui(x, x, 64, MPFR_RNDN);
-    mpfr_t lo;
-    mpfr_init2(lo, 64);
-    mpfr_set_uj(lo, v.lo, MPFR_RNDN);
-    mpfr_add(x, x, lo, MPFR_RNDN);
-    mpfr_div_2ui(x, x, 120, MPFR_RNDN);
-    mpfr_clear(lo);
-}
-
 // A coordinate written as view-file words ("$XXXXXXXX ...": the two's-complement integer of
 // all words, first most significant, in units of 2^-(32n - 8)), or as a decimal. x gets the
 // precision the words need when that is more than it has.
@@ -93,21 +81,6 @@ int32_t Orbit(const mpfr_t cr, const mpfr_t ci, int32_t n, long prec, Keep keep)
 inline int32_t Count(const mpfr_t cr, const mpfr_t ci, int32_t n, long prec) {
     const int32_t k = Orbit(cr, ci, n, prec, [](const mpfr_t, const mpfr_t) {});
     return k < 0 ? 0 : n - (k - 1);
-}
-
-// DeepRef for centre c at pixel step 2^-zoomBits and limit n, computed at prec bits.
-inline void FillReference(const Mp& c, int32_t zoomBits, int32_t n, long prec) {
-    DeepRef.ZoomBits = zoomBits;
-    DeepRef.Iteration = n;
-    DeepRef.Z.clear();
-    DeepRef.Escaped = Orbit(c.re, c.im, n, prec, [](const mpfr_t re, const mpfr_t im) {
-                          long er = 0, ei = 0;
-                          const double mr = mpfr_get_d_2exp(&er, re, MPFR_RNDN), mi = mpfr_get_d_2exp(&ei, im, MPFR_RNDN);
-                          DeepRef.Z.push_back({mr, mi, int32_t(er), int32_t(ei)});
-                      }) >= 0;
-    DeepRef.Length = int32_t(DeepRef.Z.size());
-    DeepRef.Generation += 1;
-    DeepRef.Ready = true;
 }
 
 // Picture pixel (col, row) of a w x h picture centred on c: c + ((2 row - h), (2 col - w)) half

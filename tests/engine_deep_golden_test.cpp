@@ -5,22 +5,9 @@
 #include <cstdint>
 #include "engine/deep.h"
 #include "engine/dispatch.h"
-#include "tests/engine_reference.h"
+#include "tests/deep_view.h"
 
 namespace {
-// Z_0 = 0, Z_1 = i, then -1 + i and -i by turns.
-void FillReferenceOfI(int32_t zoomBits, int32_t n) {
-    DeepRef.ZoomBits = zoomBits;
-    DeepRef.Iteration = n;
-    DeepRef.Z.assign(1, DeepOrbitPoint{0.0, 0.0, 0, 0});
-    DeepRef.Z.push_back({0.0, 0.5, 0, 1});
-    for (int32_t k = 2; k <= n; ++k) DeepRef.Z.push_back(k % 2 == 0 ? DeepOrbitPoint{-0.5, 0.5, 1, 1} : DeepOrbitPoint{0.0, -0.5, 0, 1});
-    DeepRef.Length = n + 1;
-    DeepRef.Escaped = false;
-    DeepRef.Generation += 1;
-    DeepRef.Ready = true;
-}
-
 uint64_t PictureHash(int w, int h) {
     uint64_t hash = 14695981039346656037u;   // FNV-1a over the counts
     for (int row = 0; row < h; ++row)
@@ -37,9 +24,7 @@ TEST(DeepGolden, PicturesCentredOnIKeepTheirHashes) {
     for (const Case& c : {Case{300, 1000, 16884582230662198275u}, Case{3000, 5000, 17004956778138379699u}})
         for (KernelPath path : {KernelPath::Scalar, KernelPath::Avx2, KernelPath::Avx512}) {
             if (!ForceKernelPath(path)) continue;
-            ref::Install({"0", "1", 100, c.Iteration, 48, 32, 1, 0, ModePerturb}, 2);
-            FillReferenceOfI(c.Zoom + 8, c.Iteration);
-            ASSERT_TRUE(DeepPrepareTable());
+            deepview::Install("0", "1", c.Zoom, c.Iteration, 48, 32, 2);
             ref::RunPass();
             EXPECT_EQ(PictureHash(48, 32), c.Hash) << "zoom " << c.Zoom << ", " << KernelPathName(path);
         }

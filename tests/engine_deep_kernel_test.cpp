@@ -18,6 +18,7 @@
 #include "platform/headless/headless.h"
 #include "tests/deep_mpfr.h"
 #include "tests/deep_places.h"
+#include "tests/deep_view.h"
 #include "tests/engine_reference.h"
 
 using ref::Scene;
@@ -40,15 +41,15 @@ int32_t ZoomBits(const DeepScene& s) { return s.Zoom + 8; }
 // A picture of the scene on the perturbation path, its reference from MPFR; c holds the
 // centre as the reference took it.
 void InstallDeep(const DeepScene& s, int threads, deep::Mp& c) {
-    ref::Install(Scene{"0", "0", 100, s.Iteration, s.Width, s.Height, 1, 0, ModePerturb}, threads);
+    deepview::Install(s.Re, s.Im, s.Zoom, s.Iteration, s.Width, s.Height, threads, s.Beside);
     deep::SetCoordinate(c.re, s.Re);
     deep::SetCoordinate(c.im, s.Im);
     deep::Mp step(64);
     mpfr_set_si(step.re, s.Beside, MPFR_RNDN);
     mpfr_div_2ui(step.re, step.re, ZoomBits(s), MPFR_RNDN);
     mpfr_add(c.re, c.re, step.re, MPFR_RNDN);
-    deep::FillReference(c, ZoomBits(s), s.Iteration, ZoomBits(s) + 128);
-    ASSERT_TRUE(DeepPrepareTable());
+    Work.LivePass = false;
+    ASSERT_TRUE(DeepAdvanceOrbit() && DeepPrepareTable());
 }
 
 std::vector<int32_t> CountsOf(int w, int h) {
@@ -211,13 +212,6 @@ TEST(DeepKernel, ExactRangeMatchesLong128) {
             SetupCalculation();
             Deep.Forced = false;
             ASSERT_EQ(Calc.NumberMode, forced ? ModePerturb : ModeLong128);
-            if (forced) {
-                deep::Mp c(256);
-                deep::SetLong128(c.re, View.Center_zY);
-                deep::SetLong128(c.im, View.Center_zX);
-                deep::FillReference(c, s.Zoom + 8, s.Iteration, s.Zoom + 8 + 128);
-                ASSERT_TRUE(DeepPrepareTable());
-            }
             ref::RunPass();
             pictures[forced] = CountsOf(s.Width, s.Height);
         }
