@@ -8,6 +8,8 @@
 #include "app/app.h"
 #include "engine/work.h"
 #include "platform/headless/headless.h"
+#include "tests/deep_places.h"
+#include "tests/deep_view.h"
 #include "tests/renderer_run.h"
 #include "tests/support.h"
 #include "ui/message.h"
@@ -60,8 +62,25 @@ TEST(Renderer, HomeViewEqualsTheExplorersSavedPicture) {
     ExpectRendererMatchesExplorer(v, 640, 360, " --threads 1");
 }
 
+// A deep place of the tests, with the automatic limit and colours on.
+ViewParams AutomaticDeepView(const char* name) {
+    ViewParams v = HomeView();
+    for (const DeepPlace& d : DeepPlaces)
+        if (std::string(d.Name) == name) {
+            SetCentre(v, AxisY, deepview::Coordinate(d.Re));
+            SetCentre(v, AxisX, deepview::Coordinate(d.Im));
+            v.ld_Zoom = d.Zoom;
+            v.Automatic = 1;
+        }
+    return v;
+}
+
 TEST(Renderer, DeepAutomaticViewEqualsTheExplorersSavedPicture) {
     ExpectRendererMatchesExplorer(SeahorseView(48), 320, 180, "");   // beyond the double format
+}
+
+TEST(Renderer, PerturbationViewEqualsTheExplorersSavedPicture) {
+    ExpectRendererMatchesExplorer(AutomaticDeepView("bench-1000"), 320, 180, "");
 }
 
 // A view given by its values is the view of a file with those values: the default view's other
@@ -146,7 +165,8 @@ TEST(Renderer, BadArgumentsFailClearlyAndWriteNothing) {
 // its middle.
 TEST(Renderer, PostersAreTheExplorersPictureAtScaleOneAndBeyondTheBuffers) {
     ScratchFolder dir;
-    WriteView(dir / "view.zxp", SeahorseView(48));
+    for (const ViewParams& v : {SeahorseView(48), AutomaticDeepView("bench-1000")}) {
+    WriteView(dir / "view.zxp", v);
     const std::string view = Quoted(dir / "view.zxp") + ' ';
     for (const char* args : {"--size 1920x16 ", "--size 1920x16 --scale 1 ", "--size 1960x16 "}) {
         RunResult r = RunRenderer(args + view + Quoted(dir / (std::string(args) + ".png")));
@@ -157,6 +177,7 @@ TEST(Renderer, PostersAreTheExplorersPictureAtScaleOneAndBeyondTheBuffers) {
     ASSERT_EQ(wide.Width, 1960u);
     for (int row = 0; row < 16; ++row)
         ASSERT_TRUE(std::equal(&window.Pixels[1920 * row], &window.Pixels[1920 * row + 1920], &wide.Pixels[1960 * row + 20]));
+    }
 }
 
 TEST(Renderer, CancelledPosterLeavesNoFile) {
