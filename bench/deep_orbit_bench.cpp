@@ -8,7 +8,7 @@
 #include "engine/deep_orbit.h"
 #include "engine/state.h"
 #include "engine/work.h"
-#include "tests/deep_oracle.h"
+#include "tests/deep_mpfr.h"
 
 namespace {
 constexpr int32_t Steps = 1000000;
@@ -44,7 +44,7 @@ void MpfrBench(benchmark::State& state) {
     const mpfr_prec_t prec = 64 * words - 8;
     mpfr_t cr, ci, x, y, xx, yy, xy, norm;
     mpfr_inits2(prec, cr, ci, x, y, xx, yy, xy, norm, (mpfr_ptr)0);
-    oracle::SetViewCentre(cr, ci, words);
+    deep::SetViewCentre(cr, ci, words);
     for (auto _ : state) {
         mpfr_set_ui(x, 0, MPFR_RNDN);
         mpfr_set_ui(y, 0, MPFR_RNDN);

@@ -1,12 +1,15 @@
-// tests/deep_mpfr.h - the oracle of the perturbation format in MPFR (Linux tests only):
-// coordinates as the places write them, and escape counts of single pixels computed directly.
+// tests/deep_mpfr.h - the oracle of the perturbation format in MPFR (Linux tests and the orbit's
+// benchmark only): coordinates as the places and the view write them, the reference orbit, and
+// escape counts of single pixels computed directly.
 #pragma once
+#include <gmp.h>
 #include <mpfr.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 #include "engine/deep.h"
 #include "engine/fixed.h"
 #include "engine/state.h"
@@ -22,7 +25,6 @@ struct Mp {
     Mp& operator=(const Mp&) = delete;
 };
 
-// A long128 coordinate exactly.
 // A coordinate written as view-file words ("$XXXXXXXX ...": the two's-complement integer of
 // all words, first most significant, in units of 2^-(32n - 8)), or as a decimal. x gets the
 // precision the words need when that is more than it has.
@@ -50,6 +52,39 @@ inline void SetCoordinate(mpfr_t x, const char* text) {
         mpfr_clear(top);
     }
     mpfr_div_2ui(x, x, 32 * words - 8, MPFR_RNDN);
+}
+
+// A coordinate's first `words` words (its long128, then its extra words) as the exact number.
+inline void SetCoordinate(mpfr_t r, long128 c, const uint64_t* ext, int words) {
+    std::vector<uint64_t> w{c.hi, c.lo};   // most significant first
+    for (int i = 0; i + 2 < words; ++i) w.push_back(i < CentreExtWords ? ext[i] : 0);
+    mpz_t z;
+    mpz_init(z);
+    mpz_import(z, w.size(), 1, sizeof(uint64_t), 0, 0, w.data());
+    if (int64_t(c.hi) < 0) {   // two's complement of all the words
+        mpz_t full;
+        mpz_init(full);
+        mpz_ui_pow_ui(full, 2, 64 * w.size());
+        mpz_sub(z, z, full);
+        mpz_clear(full);
+    }
+    mpfr_set_z_2exp(r, z, -(64 * long(w.size()) - 8), MPFR_RNDN);
+    mpz_clear(z);
+}
+
+// The centre of View (real part zY, imaginary part zX) to `words` words.
+inline void SetViewCentre(mpfr_t cr, mpfr_t ci, int words) {
+    SetCoordinate(cr, View.Center_zY, View.Center_zYExt, words);
+    SetCoordinate(ci, View.Center_zX, View.Center_zXExt, words);
+}
+
+inline DeepOrbitPoint PointOf(const mpfr_t x, const mpfr_t y) {
+    DeepOrbitPoint p{};
+    long e = 0;
+    p.ReM = mpfr_zero_p(x) ? 0.0 : mpfr_get_d_2exp(&e, x, MPFR_RNDN), p.ReE = int32_t(e);
+    e = 0;
+    p.ImM = mpfr_zero_p(y) ? 0.0 : mpfr_get_d_2exp(&e, y, MPFR_RNDN), p.ImE = int32_t(e);
+    return p;
 }
 
 // The orbit Z_0 = 0, Z_(k+1) = Z_k^2 + c at prec bits: keep(Z_k) for k = 0 .. n, up to the
@@ -95,6 +130,15 @@ inline void PixelPoint(const Mp& c, int col, int row, int w, int h, int32_t zoom
     mpfr_div_2ui(out.im, out.im, zoomBits + 1, MPFR_RNDN);
     mpfr_add(out.re, out.re, c.re, MPFR_RNDN);
     mpfr_add(out.im, out.im, c.im, MPFR_RNDN);
+}
+
+// The reference orbit of View's centre to `words` words, as DeepRef stores it, at prec bits.
+inline std::vector<DeepOrbitPoint> ViewOrbit(int words, long prec, int32_t limit, bool& escaped) {
+    Mp c(prec);
+    SetViewCentre(c.re, c.im, words);
+    std::vector<DeepOrbitPoint> z;
+    escaped = Orbit(c.re, c.im, limit, prec, [&](const mpfr_t x, const mpfr_t y) { z.push_back(PointOf(x, y)); }) >= 0;
+    return z;
 }
 
 }  // namespace deep

@@ -8,7 +8,7 @@
 #include "engine/deep_fixed.h"
 #include "engine/deep_orbit.h"
 #include "engine/work.h"
-#include "tests/deep_oracle.h"
+#include "tests/deep_mpfr.h"
 
 namespace {
 std::mt19937_64 Rng(20261208);
@@ -82,7 +82,7 @@ TEST(DeepFixed, ConversionRoundsToNearest) {
             mpfr_t x;
             mpfr_init2(x, 64 * n);
             mpfr_set_z_2exp(x, z, -(64 * n - DeepIntegerBits), MPFR_RNDN);
-            const DeepOrbitPoint p = oracle::PointOf(x, x);
+            const DeepOrbitPoint p = deep::PointOf(x, x);
             EXPECT_TRUE(m == p.ReM && e == p.ReE) << m << " " << e << " " << p.ReM << " " << p.ReE;
             mpfr_clear(x);
             mpz_clear(z);
@@ -115,7 +115,7 @@ TEST(DeepOrbit, MatchesMpfrOrbit) {
         ASSERT_TRUE(DeepAdvanceOrbit());
         const int words = DeepOrbitWords(8 + c.zoom);
         bool escaped;
-        const std::vector<DeepOrbitPoint> z = oracle::Orbit(words, 64 * words, c.limit, escaped);
+        const std::vector<DeepOrbitPoint> z = deep::ViewOrbit(words, 64 * words, c.limit, escaped);
         const int needed = 8 + c.zoom + DeepOrbitMarginBits, bits = 64 * words - DeepIntegerBits;
         EXPECT_TRUE(bits >= needed && (words == 2 || bits - 64 < needed)) << c.zoom;
         ASSERT_TRUE(DeepRef.Escaped == c.escapes && escaped == c.escapes) << c.re;
