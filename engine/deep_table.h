@@ -23,6 +23,7 @@ constexpr double DeepEscapeMargin = 2.0 - 0x1p-20;
 struct DeepTableEntry {
     double  AR, AI, BR, BI, RM;
     int32_t AE, BE, RE;
+    bool operator==(const DeepTableEntry&) const = default;   // field by field: the padding is no part of it
 };
 
 struct DeepTableState {
