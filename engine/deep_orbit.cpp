@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 #include "engine/deep_fixed.h"
+#include "engine/slice_credit.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
@@ -154,7 +155,7 @@ DeepOrbitStatus DeepAdvanceOrbitChecked() {
             }
         }
         DeepRef.Length = int32_t(DeepRef.Z.size());
-        if (Work.LivePass && PlatPerfCounter() > Work.SliceDeadline) {
+        if (LiveSliceOver()) {
             Work.SliceExpired.store(true, std::memory_order_relaxed);
             return Orbit.status;
         }

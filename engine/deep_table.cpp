@@ -23,6 +23,7 @@
 #include "engine/deep_table.h"
 #include <algorithm>
 #include "engine/deep.h"
+#include "engine/slice_credit.h"
 #include "engine/state.h"
 #include "engine/work.h"
 #include "platform/platform.h"
@@ -91,8 +92,6 @@ void Put(int64_t i, const Merged& m) {
 // Half pixels from the picture's centre to its farthest corner, at most.
 int64_t PictureReach() { return int64_t(DeepRef.Width) + DeepRef.Height; }
 
-bool Expired() { return Work.LivePass && PlatPerfCounter() > Work.SliceDeadline; }
-
 // Sizes the table for the current orbit and starts its build.
 void Begin() {
     Build = BuildState{};
@@ -133,7 +132,7 @@ bool DeepPrepareTable() {
     if (Build.Level == 0) {
         for (; Build.Next < DeepRef.Length; ++Build.Next, ++done) {
             if (done == DeepBuildChunk) {
-                if (Expired()) return false;
+                if (LiveSliceOver()) return false;
                 done = 0;
             }
             const ComplexExp z = Reference(Build.Next);
@@ -152,7 +151,7 @@ bool DeepPrepareTable() {
         Build.Bbar.resize(size_t(count));
         for (; Build.Next < count; ++Build.Next, ++done) {
             if (done == DeepBuildChunk) {
-                if (Expired()) return false;
+                if (LiveSliceOver()) return false;
                 done = 0;
             }
             const int64_t i = Build.Next;

@@ -6,6 +6,10 @@
 #include "engine/work.h"
 #include "platform/platform.h"
 
+// Whether a live pass's slice is over, for work that is not paid in pixels (a deep picture's
+// reference orbit and table); a pass that is not live never ends its slice.
+inline bool LiveSliceOver() { return Work.LivePass && PlatPerfCounter() > Work.SliceDeadline; }
+
 // One newly computed pixel from the shared slice counter; false (the pixel must not be
 // stored) when the slice is over. The counter reloads only after a clock read, so every
 // strip notices an expired slice within one pixel.
