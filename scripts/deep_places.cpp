@@ -52,12 +52,8 @@ static void MulInto(Cx& a, const Cx& b, mpfr_t t1, mpfr_t t2) {
     mpfr_set(a.re, t1, MPFR_RNDN);
 }
 
-// One step of w -> w^2 + c together with dw -> 2 w dw + 1.
-static void StepWithDerivative(Cx& w, Cx& dw, const Cx& c, mpfr_t t1, mpfr_t t2) {
-    MulInto(dw, w, t1, t2);
-    mpfr_mul_2ui(dw.re, dw.re, 1, MPFR_RNDN);
-    mpfr_mul_2ui(dw.im, dw.im, 1, MPFR_RNDN);
-    mpfr_add_ui(dw.re, dw.re, 1, MPFR_RNDN);
+// One step of w -> w^2 + c.
+static void Step(Cx& w, const Cx& c, mpfr_t t1, mpfr_t t2) {
     mpfr_sqr(t1, w.re, MPFR_RNDN);
     mpfr_sqr(t2, w.im, MPFR_RNDN);
     mpfr_sub(t1, t1, t2, MPFR_RNDN);
@@ -65,6 +61,15 @@ static void StepWithDerivative(Cx& w, Cx& dw, const Cx& c, mpfr_t t1, mpfr_t t2)
     mpfr_mul_2ui(w.im, w.im, 1, MPFR_RNDN);
     mpfr_add(w.im, w.im, c.im, MPFR_RNDN);
     mpfr_add(w.re, t1, c.re, MPFR_RNDN);
+}
+
+// One step of w -> w^2 + c together with dw -> 2 w dw + 1.
+static void StepWithDerivative(Cx& w, Cx& dw, const Cx& c, mpfr_t t1, mpfr_t t2) {
+    MulInto(dw, w, t1, t2);
+    mpfr_mul_2ui(dw.re, dw.re, 1, MPFR_RNDN);
+    mpfr_mul_2ui(dw.im, dw.im, 1, MPFR_RNDN);
+    mpfr_add_ui(dw.re, dw.re, 1, MPFR_RNDN);
+    Step(w, c, t1, t2);
 }
 
 // c = c - f / df; returns log2 |f / df|.
@@ -544,13 +549,7 @@ static long BallPeriod(const Cx& c, double lr, long limit, mpfr_prec_t p) {
         mpfr_mul_2ui(dw.im, dw.im, 1, MPFR_RNDN);
         mpfr_mul_2ui(dw.re, d1, 1, MPFR_RNDN);
         mpfr_add_ui(dw.re, dw.re, 1, MPFR_RNDN);
-        mpfr_sqr(t1, w.re, MPFR_RNDN);
-        mpfr_sqr(t2, w.im, MPFR_RNDN);
-        mpfr_sub(t1, t1, t2, MPFR_RNDN);
-        mpfr_mul(w.im, w.im, w.re, MPFR_RNDN);
-        mpfr_mul_2ui(w.im, w.im, 1, MPFR_RNDN);
-        mpfr_add(w.im, w.im, c.im, MPFR_RNDN);
-        mpfr_add(w.re, t1, c.re, MPFR_RNDN);
+        Step(w, c, t1, t2);
         double lw = Log2Abs(w), ld = Log2Abs(dw);
         if (lw > 2) { result = -n; break; }
         if (lw < ld + lr) { result = n; break; }

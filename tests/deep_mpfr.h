@@ -13,6 +13,7 @@
 #include "engine/deep.h"
 #include "engine/fixed.h"
 #include "engine/state.h"
+#include "tests/deep_view.h"
 
 namespace deep {
 
@@ -25,34 +26,6 @@ struct Mp {
     Mp& operator=(const Mp&) = delete;
 };
 
-// A coordinate written as view-file words ("$XXXXXXXX ...": the two's-complement integer of
-// all words, first most significant, in units of 2^-(32n - 8)), or as a decimal. x gets the
-// precision the words need when that is more than it has.
-inline void SetCoordinate(mpfr_t x, const char* text) {
-    if (text[0] != '$') {
-        mpfr_set_str(x, text, 10, MPFR_RNDN);
-        return;
-    }
-    long words = 0;
-    for (const char* p = text; *p != 0; ++p) words += *p == '$';
-    if (mpfr_get_prec(x) < 32 * words + 8) mpfr_set_prec(x, 32 * words + 8);
-    mpfr_set_ui(x, 0, MPFR_RNDN);
-    bool negative = false;
-    for (const char* p = text; (p = std::strchr(p, '$')) != nullptr; ++p) {
-        const unsigned long w = std::strtoul(p + 1, nullptr, 16);
-        if (p == text) negative = w >> 31;
-        mpfr_mul_2ui(x, x, 32, MPFR_RNDN);
-        mpfr_add_ui(x, x, w, MPFR_RNDN);
-    }
-    if (negative) {
-        mpfr_t top;
-        mpfr_init2(top, 8);
-        mpfr_set_ui_2exp(top, 1, 32 * words, MPFR_RNDN);
-        mpfr_sub(x, x, top, MPFR_RNDN);
-        mpfr_clear(top);
-    }
-    mpfr_div_2ui(x, x, 32 * words - 8, MPFR_RNDN);
-}
 
 // A coordinate's first `words` words (its long128, then its extra words) as the exact number.
 inline void SetCoordinate(mpfr_t r, long128 c, const uint64_t* ext, int words) {
@@ -85,6 +58,21 @@ inline DeepOrbitPoint PointOf(const mpfr_t x, const mpfr_t y) {
     e = 0;
     p.ImM = mpfr_zero_p(y) ? 0.0 : mpfr_get_d_2exp(&e, y, MPFR_RNDN), p.ImE = int32_t(e);
     return p;
+}
+
+// A coordinate written as view-file words ("$XXXXXXXX ...": the two's-complement integer of
+// all words, first most significant, in units of 2^-(32n - 8)), or as a decimal. x gets the
+// precision the words need when that is more than it has.
+inline void SetCoordinate(mpfr_t x, const char* text) {
+    if (text[0] != '$') {
+        mpfr_set_str(x, text, 10, MPFR_RNDN);
+        return;
+    }
+    long words = 0;
+    for (const char* p = text; *p != 0; ++p) words += *p == '$';
+    if (mpfr_get_prec(x) < 32 * words + 8) mpfr_set_prec(x, 32 * words + 8);
+    const CentreCoord c = deepview::Coordinate(text);
+    SetCoordinate(x, long128{c.W[1], c.W[0]}, &c.W[2], int(words + 1) / 2);
 }
 
 // The orbit Z_0 = 0, Z_(k+1) = Z_k^2 + c at prec bits: keep(Z_k) for k = 0 .. n, up to the

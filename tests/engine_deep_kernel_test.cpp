@@ -183,13 +183,6 @@ TEST(DeepKernel, TableStepsHoldInsideTheirRadius) {
     }
 }
 
-// The long128 part of a coordinate in view-file words: its first four words.
-static long128 Top(const char* words) {
-    uint64_t w[4];
-    for (uint64_t& x : w) x = std::strtoull((words = std::strchr(words, '$') + 1), nullptr, 16);
-    return long128{w[2] << 32 | w[3], w[0] << 32 | w[1]};
-}
-
 // Inside the exact range the perturbation picture is the long128 picture but for a few pixels.
 // (Near the mini-sets of boundary-68 and boundary-90 the chaotic pixels part: there long128 is
 // the more accurate at ld_Zoom 68, perturbation at 90.)
@@ -205,8 +198,8 @@ TEST(DeepKernel, ExactRangeMatchesLong128) {
         for (int forced = 0; forced < 2; ++forced) {
             ref::Install(s, 1);
             if (d != std::end(DeepPlaces)) {
-                View.Center_zY = Top(d->Re);
-                View.Center_zX = Top(d->Im);
+                SetCentre(View, AxisY, deepview::Coordinate(d->Re));
+                SetCentre(View, AxisX, deepview::Coordinate(d->Im));
             }
             Deep.Forced = forced;
             SetupCalculation();
