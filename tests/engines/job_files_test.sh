@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Kubernetes and AWS Batch job files of docs/engines parse, and each part job runs as many
 # tasks as its --part env/N has parts, with the join of the same N and command.
-# Usage: job_specs_test.sh DOCS_ENGINES_FOLDER
+# Usage: job_files_test.sh DOCS_ENGINES_FOLDER
 set -euo pipefail
 python3 -c 'import yaml' 2>/dev/null || { echo "python3-yaml is missing"; exit 77; }
 python3 - "$1" <<'PY'
