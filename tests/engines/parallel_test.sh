@@ -20,7 +20,10 @@ parallel --will-cite -j2 "$render" $opts --part {}/7 "$view" "$work/here.png" ::
 [ "$(pixels "$work/here.png")" = "$(pixels "$work/single.png")" ] || fail "joined pixels differ (here)"
 
 # Two "hosts" through ssh; the index comes from PARALLEL_SEQ (-N0: the input only counts jobs).
-printf '#!/bin/sh\nshift; [ "$1" = "--" ] && shift\nexec sh -c "$*"\n' >"$work/ssh"
+# Like sshd, the stand-in gives the command the user's login shell in SHELL: GNU Parallel's
+# remote worker runs the job with $SHELL and, without it, runs nothing and still reports success.
+login_shell=$(getent passwd "$(id -un)" | cut -d: -f7)
+printf '#!/bin/sh\nshift; [ "$1" = "--" ] && shift\nSHELL=%s exec sh -c "$*"\n' "${login_shell:-/bin/sh}" >"$work/ssh"
 chmod +x "$work/ssh"
 # While $work/lose exists, part 3 (job 4) is killed by the system in the middle of its file: a
 # file size limit of 8 KiB, well under the part's size, ends it with SIGXFSZ.
