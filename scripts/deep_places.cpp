@@ -5,11 +5,12 @@
 //   g++ -O2 -std=c++20 scripts/deep_places.cpp -lmpfr -lgmp -pthread -o build/deep_places
 //
 //   deep_places place NAME ZOOM ITERATION CENTRE [at Z] [offset DCOL DROW] [snap RADIUS]
-//                     [sample W H GX GY] [zxp FILE]
+//                     [sample W H GX GY] [zxp FILE] [from PLACE]
 //       CENTRE: misiurewicz PRE PER RE IM | nucleus PERIOD RE IM | point RE IM | words RE IM
 //       (RE IM decimal seeds, or view-file words); offset moves the centre by pixels of zoom Z
 //       (ZOOM unless "at" says), snap moves it to the nucleus of the lowest-period mini-set
-//       within RADIUS such pixels. Prints the place's entry for tests/deep_places.h with its
+//       within RADIUS such pixels; from names the place of the same CENTRE and ZOOM that the
+//       offset moves, whose words the entry then takes. Prints the entry for tests/deep_places.h with its
 //       figures as a comment, and on stderr the offsets of the sampled pixels that escape first
 //       (inner half), last, and nearest to $NEAR_K passes, for choosing the next place.
 //   deep_places period RE IM RADIUS LIMIT BITS     lowest period of a mini-set in the disc
@@ -417,7 +418,8 @@ static int Place(int argc, char** a) {
     std::string how;
     Centre(c, a, i, p, how);
     int W = 640, H = 400, GX = 64, GY = 40;
-    std::string zxp;
+    std::string zxp, from;
+    long moveCols = 0, moveRows = 0;
     int at = zoom;   // the zoom whose pixels the offsets and radii count
     while (i < argc) {
         std::string w = a[i++];
@@ -425,6 +427,8 @@ static int Place(int argc, char** a) {
             at = atoi(a[i++]);
         } else if (w == "offset") {
             long dcol = atol(a[i++]), drow = atol(a[i++]);
+            moveCols += dcol;
+            moveRows += drow;
             mpfr_t d;
             mpfr_init2(d, 64);
             mpfr_set_si_2exp(d, drow, -(8 + at), MPFR_RNDN);
@@ -456,6 +460,8 @@ static int Place(int argc, char** a) {
             W = atoi(a[i++]); H = atoi(a[i++]); GX = atoi(a[i++]); GY = atoi(a[i++]);
         } else if (w == "zxp") {
             zxp = a[i++];
+        } else if (w == "from") {
+            from = a[i++];
         }
     }
     std::string re = Words(c.re, n), im = Words(c.im, n);
@@ -485,7 +491,11 @@ static int Place(int argc, char** a) {
     else snprintf(buf, sizeof buf, "the centre escapes at k = %d.", centreK);
     text += buf;
     printf("%s", Comment(text).c_str());
-    printf("    {\"%s\",\n%s,\n%s,\n     %d, %d},\n", name.c_str(), Literal(re).c_str(), Literal(im).c_str(), zoom, limit);
+    if (!from.empty())   // the words of `from` moved by whole pixels of this zoom are exactly these
+        printf("    {\"%s\", nullptr, nullptr, %d, %d, \"%s\", %ld, %ld},\n", name.c_str(), zoom, limit, from.c_str(),
+               moveCols, moveRows);
+    else
+        printf("    {\"%s\",\n%s,\n%s,\n     %d, %d},\n", name.c_str(), Literal(re).c_str(), Literal(im).c_str(), zoom, limit);
     if (!zxp.empty()) {
         FILE* f = fopen(zxp.c_str(), "w");
         std::string file = zxp.substr(zxp.find_last_of('/') + 1);

@@ -40,13 +40,16 @@ cat <<'HEAD'
 // never. A centre that sits on a preperiodic point still escapes, late, because its words end.
 #pragma once
 #include <cstdint>
+#include <string>
 
 struct DeepPlace {
     const char* Name;
-    const char* Re;
+    const char* Re;                 // nullptr in a place moved from another: From's words
     const char* Im;
     int32_t Zoom;
     int32_t Iteration;
+    const char* From = nullptr;     // the place at the same zoom this one is moved from
+    int32_t MoveX = 0, MoveY = 0;   // by so many pixels along zX and zY
 };
 
 inline constexpr DeepPlace DeepPlaces[] = {
@@ -61,10 +64,10 @@ place preperiodic-10000 10000 20000 $pre
 echo
 echo "    // Beside it: moved to the sampled pixel of the inner half of the picture above that escapes"
 echo "    // first, so the reference orbit ends before many of the pixels do."
-place beside-300 300 1000 $pre offset 155 -15
-place beside-1000 1000 2000 $pre offset -155 -95
-place beside-3000 3000 5000 $pre offset -155 -95
-place beside-10000 10000 20000 $pre offset 155 5 sample 640 400 32 20
+place beside-300 300 1000 $pre offset 155 -15 from preperiodic-300
+place beside-1000 1000 2000 $pre offset -155 -95 from preperiodic-1000
+place beside-3000 3000 5000 $pre offset -155 -95 from preperiodic-3000
+place beside-10000 10000 20000 $pre offset 155 5 sample 640 400 32 20 from preperiodic-10000
 
 # From the period-26 mini-set, moved towards its slowest sampled pixels, and two mini-sets there.
 echo
@@ -85,4 +88,13 @@ echo "    // slow points: about 30,000 and 104,000 passes a pixel."
 place bench-1000 1000 50000 $p13 sample 1920 1080 32 18 zxp "$root/bench/views/deep-1000.zxp"
 place bench-3000 3000 150000 $p14 sample 1920 1080 16 9 zxp "$root/bench/views/deep-3000.zxp"
 
-echo "};"
+cat <<'TAIL'
+};
+
+// The place called `name`, nullptr when there is none.
+inline const DeepPlace* FindDeepPlace(const std::string& name) {
+    for (const DeepPlace& p : DeepPlaces)
+        if (name == p.Name) return &p;
+    return nullptr;
+}
+TAIL

@@ -99,8 +99,7 @@ TEST(BusyKeys, DeepZoomKeyLetsTheZoomGoOnPast112) {
 // agree with the new one's only as closely as perturbation does.
 TEST(BusyKeys, DeepViewsTakeEveryCommand) {
     StartSmall();
-    const DeepPlace& d = *std::find_if(std::begin(DeepPlaces), std::end(DeepPlaces),
-                                       [](const DeepPlace& p) { return std::string(p.Name) == "bench-1000"; });
+    const DeepPlace& d = *FindDeepPlace("bench-1000");
     SetCentre(View, AxisY, deepview::Coordinate(d.Re));
     SetCentre(View, AxisX, deepview::Coordinate(d.Im));
     View.ld_Zoom = d.Zoom;

@@ -25,15 +25,16 @@ inline CentreCoord Coordinate(const char* text) {
     return c;
 }
 
-// ref::Install of a view at any zoom on the perturbation path, its centre `beside` pixels
-// down from (re, im) along the real axis.
+// ref::Install of a view at any zoom on the perturbation path, its centre moveY pixels from
+// (re, im) along zY (the real axis) and moveX along zX.
 inline void Install(const char* re, const char* im, int32_t zoom, int32_t iteration, int w, int h, int threads,
-                    int64_t beside = 0) {
+                    int64_t moveY = 0, int64_t moveX = 0) {
     ref::Install(ref::Scene{"0", "0", 0, iteration, w, h}, threads);
-    CentreCoord y = Coordinate(re);
-    AddPixels(y, beside, zoom);
+    CentreCoord y = Coordinate(re), x = Coordinate(im);
+    AddPixels(y, moveY, zoom);
+    AddPixels(x, moveX, zoom);
     SetCentre(View, AxisY, y);
-    SetCentre(View, AxisX, Coordinate(im));
+    SetCentre(View, AxisX, x);
     View.ld_Zoom = zoom;
     Deep.Forced = true;
     SetupCalculation();

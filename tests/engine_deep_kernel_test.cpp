@@ -28,8 +28,9 @@ struct DeepScene {
     const char* Re;   // centre, decimal
     const char* Im;
     int32_t Zoom, Iteration, Width, Height;
-    int Sample;       // every Sample-th pixel of every Sample-th row is checked by MPFR
-    int Beside = 0;   // pixels the centre lies from the point above, along the real axis
+    int Sample;                // every Sample-th pixel of every Sample-th row is checked by MPFR
+    int MoveY = 0, MoveX = 0;  // pixels the centre lies from the point above, along zY (the real
+                               // axis) and zX
 };
 
 // A preperiodic point (i -> -1 + i -> -i -> -1 + i ...), a point beside it whose own orbit
@@ -41,13 +42,16 @@ int32_t ZoomBits(const DeepScene& s) { return s.Zoom + 8; }
 // A picture of the scene on the perturbation path, its reference from MPFR; c holds the
 // centre as the reference took it.
 void InstallDeep(const DeepScene& s, int threads, deep::Mp& c) {
-    deepview::Install(s.Re, s.Im, s.Zoom, s.Iteration, s.Width, s.Height, threads, s.Beside);
+    deepview::Install(s.Re, s.Im, s.Zoom, s.Iteration, s.Width, s.Height, threads, s.MoveY, s.MoveX);
     deep::SetCoordinate(c.re, s.Re);
     deep::SetCoordinate(c.im, s.Im);
     deep::Mp step(64);
-    mpfr_set_si(step.re, s.Beside, MPFR_RNDN);
+    mpfr_set_si(step.re, s.MoveY, MPFR_RNDN);
+    mpfr_set_si(step.im, s.MoveX, MPFR_RNDN);
     mpfr_div_2ui(step.re, step.re, ZoomBits(s), MPFR_RNDN);
+    mpfr_div_2ui(step.im, step.im, ZoomBits(s), MPFR_RNDN);
     mpfr_add(c.re, c.re, step.re, MPFR_RNDN);
+    mpfr_add(c.im, c.im, step.im, MPFR_RNDN);
     Work.LivePass = false;
     ASSERT_TRUE(DeepAdvanceOrbit() && DeepPrepareTable());
 }
@@ -192,12 +196,12 @@ TEST(DeepKernel, ExactRangeMatchesLong128) {
                            {"-1.54368901269207636157085597180174798652", "0", 80, 3000, 64, 40}};
     for (int v = 0; v < 3; ++v) {
         Scene s = views[v];
-        const DeepPlace* d = std::find_if(std::begin(DeepPlaces), std::end(DeepPlaces), [&](const DeepPlace& p) { return std::string(p.Name) == places[v]; });
-        if (d != std::end(DeepPlaces)) s = {"0", "0", d->Zoom, d->Iteration, 64, 40};
+        const DeepPlace* d = FindDeepPlace(places[v]);
+        if (d != nullptr) s = {"0", "0", d->Zoom, d->Iteration, 64, 40};
         std::vector<int32_t> pictures[2];
         for (int forced = 0; forced < 2; ++forced) {
             ref::Install(s, 1);
-            if (d != std::end(DeepPlaces)) {
+            if (d != nullptr) {
                 SetCentre(View, AxisY, deepview::Coordinate(d->Re));
                 SetCentre(View, AxisX, deepview::Coordinate(d->Im));
             }
@@ -222,7 +226,9 @@ TEST(DeepKernel, DeepPicturesMatchDirectOrbits) {
         if (d.Zoom <= MaxZoom) continue;   // those are compared with long128 above
         // Sparser samples where their orbits are long or wide.
         const int deepest = d.Zoom >= 10000 || d.Iteration > 20000, deeper = d.Zoom >= 3000;
-        scenes.push_back({d.Re, d.Im, d.Zoom, d.Iteration, deepest ? 32 : 64, deepest ? 20 : 40, deepest ? 10 : deeper ? 10 : 6});
+        const DeepPlace& words = d.From != nullptr ? *FindDeepPlace(d.From) : d;
+        scenes.push_back({words.Re, words.Im, d.Zoom, d.Iteration, deepest ? 32 : 64, deepest ? 20 : 40,
+                          deepest ? 10 : deeper ? 10 : 6, d.MoveY, d.MoveX});
     }
     scenes.push_back({"0", "1", 1000, 3000, 64, 48, 12, 20});   // beside i, whose orbit is exact
     for (const DeepScene& s : scenes) {
@@ -240,9 +246,11 @@ TEST(DeepKernel, DeepPicturesMatchDirectOrbits) {
             }
         EXPECT_GT(checked, 0);
         EXPECT_GE(double(agree), 0.995 * double(checked)) << "zoom " << s.Zoom << ": " << agree << " of " << checked;
-        // Beside the point, the reference escapes long before the pixels nearest to it.
-        const int32_t atCentre = NAt(s.Width / 2, s.Height / 2), atPoint = NAt(s.Width / 2, s.Height / 2 - s.Beside);
-        if (s.Beside != 0) {
+        // Beside the point, where the point is in the picture, the reference escapes long before
+        // the pixels nearest to it.
+        const int pointCol = s.Width / 2 - s.MoveX, pointRow = s.Height / 2 - s.MoveY;
+        if ((s.MoveX != 0 || s.MoveY != 0) && pointCol >= 0 && pointCol < s.Width && pointRow >= 0 && pointRow < s.Height) {
+            const int32_t atCentre = NAt(s.Width / 2, s.Height / 2), atPoint = NAt(pointCol, pointRow);
             EXPECT_TRUE(DeepRef.Escaped && atPoint < atCentre) << s.Zoom << ": " << atPoint;
         }
     }

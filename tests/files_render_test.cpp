@@ -65,13 +65,11 @@ TEST(Renderer, HomeViewEqualsTheExplorersSavedPicture) {
 // A deep place of the tests, with the automatic limit and colours on.
 ViewParams AutomaticDeepView(const char* name) {
     ViewParams v = HomeView();
-    for (const DeepPlace& d : DeepPlaces)
-        if (std::string(d.Name) == name) {
-            SetCentre(v, AxisY, deepview::Coordinate(d.Re));
-            SetCentre(v, AxisX, deepview::Coordinate(d.Im));
-            v.ld_Zoom = d.Zoom;
-            v.Automatic = 1;
-        }
+    const DeepPlace& d = *FindDeepPlace(name);
+    SetCentre(v, AxisY, deepview::Coordinate(d.Re));
+    SetCentre(v, AxisX, deepview::Coordinate(d.Im));
+    v.ld_Zoom = d.Zoom;
+    v.Automatic = 1;
     return v;
 }
 
